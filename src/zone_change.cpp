@@ -1,0 +1,145 @@
+#include "zone_change.h"
+
+#include <cstdio>
+
+#include "platform_operations.h"
+
+namespace {
+
+constexpr char kZoneSetterSwitches[] = "settz.exe /q /s \"";
+constexpr char kZoneNameClosingQuote[] = "\"";
+
+constexpr char kRefusalMissingArguments[] =
+    "Faltan argumentos: se esperan el archivo INF en la posicion 2 y la zona horaria en la posicion 4.\n";
+constexpr char kRefusalModulePathFailed[] =
+    "No se pudo obtener la ruta del programa.\n";
+constexpr char kRefusalModulePathTooLong[] =
+    "La ruta del programa supera los 259 caracteres.\n";
+constexpr char kRefusalModulePathWithoutBackslash[] =
+    "La ruta del programa no contiene ninguna barra invertida.\n";
+constexpr char kRefusalInfPathTooLong[] =
+    "La ruta del archivo INF supera los 259 caracteres.\n";
+constexpr char kRefusalCommandTooLong[] =
+    "La zona horaria es demasiado larga para la linea de comandos de settz.exe.\n";
+
+// Appends text at length; on overflow leaves the buffer empty and answers
+// false, so a half-built string can never be used.
+bool AppendText(PathBuffer& buffer, std::size_t& length, const char* text)
+{
+    for (const char* next = text; *next != '\0'; ++next) {
+        if (length == kPathMaxLength) {
+            buffer.text[0] = '\0';
+            length = 0;
+            return false;
+        }
+        buffer.text[length++] = *next;
+    }
+    buffer.text[length] = '\0';
+    return true;
+}
+
+bool HasArgument(int argumentCount, char** arguments, int position)
+{
+    return arguments != nullptr && position < argumentCount && arguments[position] != nullptr;
+}
+
+ExitStatus Refuse(ExitStatus status, const char* refusal)
+{
+    std::fputs(refusal, stderr);
+    return status;
+}
+
+}  // namespace
+
+bool CutAfterLastBackslash(PathBuffer& path, std::size_t length)
+{
+    for (std::size_t position = length; position > 0; --position) {
+        if (path.text[position - 1] == '\\') {
+            path.text[position] = '\0';
+            return true;
+        }
+    }
+    return false;
+}
+
+ProgramDirectoryAnswer GetProgramDirectory(PathBuffer& programDirectory)
+{
+    const ModulePathAnswer modulePath = QueryModulePath(programDirectory);
+    if (modulePath.length == 0) {
+        const ExitStatus status = modulePath.errorCode != 0 ? modulePath.errorCode
+                                                            : kExitModulePathFailedWithoutCode;
+        return {status, kRefusalModulePathFailed};
+    }
+    // The platform reports a truncated path as one that fills the buffer.
+    if (modulePath.length > kPathMaxLength) {
+        return {kExitPathTooLong, kRefusalModulePathTooLong};
+    }
+    if (!CutAfterLastBackslash(programDirectory, modulePath.length)) {
+        return {kExitBadModulePath, kRefusalModulePathWithoutBackslash};
+    }
+    return {kExitSuccess, nullptr};
+}
+
+bool ComposeInfPath(const PathBuffer& programDirectory, const char* infFileName,
+                    PathBuffer& infPath)
+{
+    std::size_t length = 0;
+    return AppendText(infPath, length, programDirectory.text) &&
+           AppendText(infPath, length, infFileName);
+}
+
+bool CopyZoneName(const char* zoneNameArgument, PathBuffer& zoneName)
+{
+    std::size_t length = 0;
+    return AppendText(zoneName, length, zoneNameArgument);
+}
+
+bool ComposeZoneSetterCommand(const PathBuffer& programDirectory,
+                              const PathBuffer& zoneName, PathBuffer& commandLine)
+{
+    std::size_t length = 0;
+    return AppendText(commandLine, length, programDirectory.text) &&
+           AppendText(commandLine, length, kZoneSetterSwitches) &&
+           AppendText(commandLine, length, zoneName.text) &&
+           AppendText(commandLine, length, kZoneNameClosingQuote);
+}
+
+ExitStatus RunZoneChange(int argumentCount, char** arguments, char** environment)
+{
+    static_cast<void>(environment);  // The tool reads no configuration.
+
+    // Every refusal comes before the INF stage, so a refused run has changed
+    // nothing, opened nothing and started nothing.
+    if (!HasArgument(argumentCount, arguments, kInfFileArgument) ||
+        !HasArgument(argumentCount, arguments, kZoneNameArgument)) {
+        return Refuse(kExitBadArguments, kRefusalMissingArguments);
+    }
+
+    PathBuffer programDirectory;
+    const ProgramDirectoryAnswer directory = GetProgramDirectory(programDirectory);
+    if (directory.status != kExitSuccess) {
+        return Refuse(directory.status, directory.refusal);
+    }
+
+    PathBuffer infPath;
+    if (!ComposeInfPath(programDirectory, arguments[kInfFileArgument], infPath)) {
+        return Refuse(kExitPathTooLong, kRefusalInfPathTooLong);
+    }
+
+    PathBuffer zoneName;
+    PathBuffer commandLine;
+    if (!CopyZoneName(arguments[kZoneNameArgument], zoneName) ||
+        !ComposeZoneSetterCommand(programDirectory, zoneName, commandLine)) {
+        return Refuse(kExitPathTooLong, kRefusalCommandTooLong);
+    }
+
+    const InfOpenAnswer inf = ApplyInfDefaultInstall(infPath);
+    if (!inf.opened) {
+        return inf.errorCode != 0 ? inf.errorCode : kExitInfOpenFailedWithoutCode;
+    }
+
+    if (!LaunchZoneSetter(commandLine)) {
+        std::fputs(kLaunchFailedMessage, stdout);
+    }
+    return kExitSuccess;
+}
