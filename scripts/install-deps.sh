@@ -3,7 +3,13 @@
 # the machine lacks. Does nothing when all is there.
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev)
+packages=(
+    cmake make g++ libgtest-dev
+    g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix
+    g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix
+    binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+    wine64
+)
 
 missing=()
 for package in "${packages[@]}"; do

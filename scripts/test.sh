@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-presets=(native)
+presets=(native win32 win64)
 
 for preset in "${presets[@]}"; do
     cmake --preset "$preset"

@@ -33,7 +33,8 @@ struct InfOpenAnswer {
 // INI-file directives only.
 InfOpenAnswer ApplyInfDefaultInstall(const PathBuffer& infPath);
 
-// Starts the zone setter hidden, without waiting for it. The command line
-// stays writable because process creation may write into it. Answers
-// whether a process was started.
-bool LaunchZoneSetter(PathBuffer& commandLine);
+// Starts the zone setter hidden, without waiting for it. The program is
+// named by its full path, never looked up from the unquoted head of the
+// command line. The command line stays writable because process creation
+// may write into it. Answers whether a process was started.
+bool LaunchZoneSetter(const PathBuffer& zoneSetterPath, PathBuffer& commandLine);

@@ -6,7 +6,8 @@
 
 namespace {
 
-constexpr char kZoneSetterSwitches[] = "settz.exe /q /s \"";
+constexpr char kZoneSetterFileName[] = "settz.exe";
+constexpr char kZoneSetterSwitches[] = " /q /s \"";
 constexpr char kZoneNameClosingQuote[] = "\"";
 
 constexpr char kRefusalMissingArguments[] =
@@ -94,11 +95,21 @@ bool CopyZoneName(const char* zoneNameArgument, PathBuffer& zoneName)
     return AppendText(zoneName, length, zoneNameArgument);
 }
 
+bool ComposeZoneSetterPath(const PathBuffer& programDirectory, PathBuffer& zoneSetterPath)
+{
+    std::size_t length = 0;
+    return AppendText(zoneSetterPath, length, programDirectory.text) &&
+           AppendText(zoneSetterPath, length, kZoneSetterFileName);
+}
+
+// The zone setter's path stays unquoted at the head, exactly as the zone
+// setter has always received it.
 bool ComposeZoneSetterCommand(const PathBuffer& programDirectory,
                               const PathBuffer& zoneName, PathBuffer& commandLine)
 {
     std::size_t length = 0;
     return AppendText(commandLine, length, programDirectory.text) &&
+           AppendText(commandLine, length, kZoneSetterFileName) &&
            AppendText(commandLine, length, kZoneSetterSwitches) &&
            AppendText(commandLine, length, zoneName.text) &&
            AppendText(commandLine, length, kZoneNameClosingQuote);
@@ -126,10 +137,14 @@ ExitStatus RunZoneChange(int argumentCount, char** arguments, char** environment
         return Refuse(kExitPathTooLong, kRefusalInfPathTooLong);
     }
 
+    // The zone setter's path is shorter than the command line it heads, so
+    // it fits whenever the command line does.
     PathBuffer zoneName;
     PathBuffer commandLine;
+    PathBuffer zoneSetterPath;
     if (!CopyZoneName(arguments[kZoneNameArgument], zoneName) ||
-        !ComposeZoneSetterCommand(programDirectory, zoneName, commandLine)) {
+        !ComposeZoneSetterCommand(programDirectory, zoneName, commandLine) ||
+        !ComposeZoneSetterPath(programDirectory, zoneSetterPath)) {
         return Refuse(kExitPathTooLong, kRefusalCommandTooLong);
     }
 
@@ -138,7 +153,7 @@ ExitStatus RunZoneChange(int argumentCount, char** arguments, char** environment
         return inf.errorCode != 0 ? inf.errorCode : kExitInfOpenFailedWithoutCode;
     }
 
-    if (!LaunchZoneSetter(commandLine)) {
+    if (!LaunchZoneSetter(zoneSetterPath, commandLine)) {
         std::fputs(kLaunchFailedMessage, stdout);
     }
     return kExitSuccess;

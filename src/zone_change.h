@@ -55,5 +55,6 @@ bool CutAfterLastBackslash(PathBuffer& path, std::size_t length);
 bool ComposeInfPath(const PathBuffer& programDirectory, const char* infFileName,
                     PathBuffer& infPath);
 bool CopyZoneName(const char* zoneNameArgument, PathBuffer& zoneName);
+bool ComposeZoneSetterPath(const PathBuffer& programDirectory, PathBuffer& zoneSetterPath);
 bool ComposeZoneSetterCommand(const PathBuffer& programDirectory,
                               const PathBuffer& zoneName, PathBuffer& commandLine);

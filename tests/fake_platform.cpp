@@ -47,9 +47,10 @@ InfOpenAnswer ApplyInfDefaultInstall(const PathBuffer& infPath)
     return fakePlatform.infAnswer;
 }
 
-bool LaunchZoneSetter(PathBuffer& commandLine)
+bool LaunchZoneSetter(const PathBuffer& zoneSetterPath, PathBuffer& commandLine)
 {
     RecordCall('L');
+    fakePlatform.zoneSetterPathSeen = zoneSetterPath;
     fakePlatform.commandLineSeen = commandLine;
     return fakePlatform.launchStarts;
 }

@@ -20,6 +20,7 @@ struct FakePlatform {
     char calls[8];
     int callCount;
     PathBuffer infPathSeen;
+    PathBuffer zoneSetterPathSeen;
     PathBuffer commandLineSeen;
 };
 

@@ -2,6 +2,7 @@
 // refusals, stage order, exit status and the one message.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,10 @@ TEST(Composition, BuildsInfPathAndCommandLineFromProgramDirectory)
         EXPECT_EQ(result.status, kExitSuccess);
         EXPECT_STREQ(fakePlatform.infPathSeen.text, c.expectedInfPath);
         EXPECT_STREQ(fakePlatform.commandLineSeen.text, c.expectedCommandLine);
+        // The program started is exactly the one the command line names.
+        EXPECT_EQ(std::string(fakePlatform.zoneSetterPathSeen.text) + " /q /s \"",
+                  std::string(c.expectedCommandLine)
+                      .substr(0, std::strlen(fakePlatform.zoneSetterPathSeen.text) + 8));
         EXPECT_STREQ(fakePlatform.calls, "QIL");
         EXPECT_EQ(result.standardOutput, "");
         EXPECT_EQ(result.standardError, "");
@@ -151,6 +156,7 @@ TEST(Limits, AcceptsUpToTheBoundaryAndRefusesOnePast)
             EXPECT_EQ(std::string(fakePlatform.infPathSeen.text), directory + infFile);
             EXPECT_EQ(std::string(fakePlatform.commandLineSeen.text),
                       directory + "settz.exe /q /s \"" + zoneName + "\"");
+            EXPECT_EQ(std::string(fakePlatform.zoneSetterPathSeen.text), directory + "settz.exe");
             EXPECT_LE(std::string(fakePlatform.commandLineSeen.text).size(), 259u);
         } else {
             ExpectRefusedWithoutStages(result, kExitPathTooLong);
