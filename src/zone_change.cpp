@@ -39,9 +39,11 @@ bool AppendText(PathBuffer& buffer, std::size_t& length, const char* text)
     return true;
 }
 
-bool HasArgument(int argumentCount, char** arguments, int position)
+// Positions 2 and 4 present; nothing past the end of the vector is read.
+bool HasBothArguments(int argumentCount, char** arguments)
 {
-    return arguments != nullptr && position < argumentCount && arguments[position] != nullptr;
+    return argumentCount > kZoneNameArgument && arguments != nullptr &&
+           arguments[kInfFileArgument] != nullptr && arguments[kZoneNameArgument] != nullptr;
 }
 
 ExitStatus Refuse(ExitStatus status, const char* refusal)
@@ -121,8 +123,7 @@ ExitStatus RunZoneChange(int argumentCount, char** arguments, char** environment
 
     // Every refusal comes before the INF stage, so a refused run has changed
     // nothing, opened nothing and started nothing.
-    if (!HasArgument(argumentCount, arguments, kInfFileArgument) ||
-        !HasArgument(argumentCount, arguments, kZoneNameArgument)) {
+    if (!HasBothArguments(argumentCount, arguments)) {
         return Refuse(kExitBadArguments, kRefusalMissingArguments);
     }
 

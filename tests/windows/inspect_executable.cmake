@@ -1,7 +1,8 @@
-# Checks a built zonechange.exe with objdump: PE format and machine, console
-# subsystem, no manifest, only the three system
-# DLLs imported, and an optional size limit.
-# -DOBJDUMP= -DEXECUTABLE= -DEXPECTED_FORMAT=pei-i386|pei-x86-64 [-DMAX_SIZE=bytes]
+# Checks a built zonechange.exe: PE format and machine, console subsystem,
+# no manifest, only the three system DLLs imported, its version resource,
+# and an optional size limit.
+# -DOBJDUMP= -DEXECUTABLE= -DEXPECTED_FORMAT=pei-i386|pei-x86-64 -DVERSION=x.y.z
+# [-DMAX_SIZE=bytes]
 cmake_minimum_required(VERSION 3.25)
 
 execute_process(COMMAND ${OBJDUMP} -p ${EXECUTABLE}
@@ -31,6 +32,31 @@ file(STRINGS ${EXECUTABLE} manifest_text REGEX "<assembly")
 if(manifest_text)
     string(APPEND failures "  carries a manifest\n")
 endif()
+
+# File properties: the project's version, and none of the words that make
+# Windows' installer detection demand elevation for a program without a
+# manifest.
+file(STRINGS ${EXECUTABLE} resource_strings ENCODING UTF-16LE)
+list(FIND resource_strings "FileVersion" file_version_at)
+list(FIND resource_strings "ProductVersion" product_version_at)
+if(file_version_at EQUAL -1 OR product_version_at EQUAL -1)
+    string(APPEND failures "  no FileVersion or ProductVersion in the version resource\n")
+else()
+    math(EXPR file_version_at "${file_version_at} + 1")
+    math(EXPR product_version_at "${product_version_at} + 1")
+    list(GET resource_strings ${file_version_at} file_version)
+    list(GET resource_strings ${product_version_at} product_version)
+    if(NOT file_version STREQUAL VERSION OR NOT product_version STREQUAL VERSION)
+        string(APPEND failures "  version resource says ${file_version}/${product_version}, project is ${VERSION}\n")
+    endif()
+endif()
+get_filename_component(file_name ${EXECUTABLE} NAME)
+foreach(text IN LISTS resource_strings ITEMS ${file_name})
+    string(TOLOWER "${text}" lower_text)
+    if(lower_text MATCHES "install|setup|update|patch")
+        string(APPEND failures "  \"${text}\" would trigger installer detection\n")
+    endif()
+endforeach()
 
 file(SIZE ${EXECUTABLE} size)
 if(MAX_SIZE AND size GREATER MAX_SIZE)

@@ -1,0 +1,35 @@
+# Makes the release zip into a scratch folder and checks what it holds:
+# the executable, the example INF and the user's guide, nothing else.
+# -DBINARY_DIR= -DPACKAGE_NAME=zonechange-<version>-<platform>
+cmake_minimum_required(VERSION 3.25)
+
+set(scratch ${BINARY_DIR}/package-check)
+file(REMOVE_RECURSE ${scratch})
+execute_process(COMMAND ${CMAKE_CPACK_COMMAND} --config ${BINARY_DIR}/CPackConfig.cmake -B ${scratch}
+    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cpack failed:\n${output}")
+endif()
+
+set(zip ${scratch}/${PACKAGE_NAME}.zip)
+if(NOT EXISTS ${zip})
+    message(FATAL_ERROR "${zip} was not made")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${zip} OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+string(REGEX REPLACE "\n$" "" listing "${listing}")
+string(REPLACE "\n" ";" entries "${listing}")
+list(SORT entries)
+if(NOT entries STREQUAL "USER-GUIDE.txt;zona.inf;zonechange.exe")
+    message(FATAL_ERROR "${zip} holds: ${entries}")
+endif()
+
+# The packaged executable is the one that was built and checked.
+file(MAKE_DIRECTORY ${scratch}/unpacked)
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${zip} WORKING_DIRECTORY ${scratch}/unpacked)
+file(SHA256 ${scratch}/unpacked/zonechange.exe packaged)
+file(SHA256 ${BINARY_DIR}/zonechange.exe built)
+if(NOT packaged STREQUAL built)
+    message(FATAL_ERROR "the zip's zonechange.exe differs from the built one")
+endif()
+file(REMOVE_RECURSE ${scratch})
+message(STATUS "${PACKAGE_NAME}.zip: ${entries}")
