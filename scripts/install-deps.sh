@@ -9,6 +9,7 @@ packages=(
     g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     wine64
+    clang libclang-rt-14-dev
 )
 
 missing=()

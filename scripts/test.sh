@@ -1,17 +1,25 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, then configures, builds and
-# tests every preset. Ends with CTest's summary.
+# tests every preset:
+#   native  unit tests of the run sequence (AddressSanitizer, UBSan)
+#   win32   the 32-bit executable: format, imports, size, version, package
+#   win64   end-to-end tests of the real executable under Wine
+#   fuzz    a short libFuzzer run over the run sequence
+# and checks that two clean 32-bit builds are byte-identical. Ends with
+# CTest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-presets=(native win32 win64)
+presets=(native win32 win64 fuzz)
 
 for preset in "${presets[@]}"; do
     cmake --preset "$preset"
     cmake --build --preset "$preset" --parallel 2
 done
+
+scripts/check-reproducible.sh
 
 status=0
 for preset in "${presets[@]}"; do
