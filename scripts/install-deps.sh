@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake make g++ libgtest-dev
+    cmake make g++ libgtest-dev googletest
     g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix
     g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
