@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-40}
+. scripts/wine-tool-folder.sh
 
 scripts/install-deps.sh
 for preset in win32 win64; do
@@ -14,15 +15,9 @@ for preset in win32 win64; do
 done
 
 bench="$(pwd)/build/bench"
-rm -rf "$bench/tool"
-mkdir -p "$bench/tool"
-cp build/win64/zonechange.exe examples/zona.inf "$bench/tool/"
-cp build/win64/e2e-bin/settz.exe build/win64/e2e-bin/do_nothing.exe \
-   build/win64/e2e-bin/bench_runner.exe "$bench/tool/"
-
-export WINEPREFIX="$bench/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wine=/usr/lib/wine/wine64
-[ -d "$WINEPREFIX" ] || "$wine" wineboot --init >/dev/null 2>&1
+stage_tool_folder "$bench/tool"
+cp build/win64/e2e-bin/do_nothing.exe build/win64/e2e-bin/bench_runner.exe "$bench/tool/"
+use_wine_prefix "$bench/wineprefix"
 
 windows_dir="Z:$(printf '%s' "$bench/tool" | tr '/' '\\')"
 (cd "$bench/tool" && "$wine" bench_runner.exe "$runs" "$windows_dir\\zonechange.exe" \

@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+. scripts/wine-tool-folder.sh
 
 scripts/install-deps.sh
 
@@ -15,18 +16,10 @@ if [ ! -f "$build/zonechange.exe" ] || [ ! -f "$build/e2e-bin/settz.exe" ]; then
 fi
 
 demo="$root/build/demo"
-rm -rf "$demo/tool"
-mkdir -p "$demo/tool"
-cp "$build/zonechange.exe" examples/zona.inf "$demo/tool/"
-cp "$build/e2e-bin/settz.exe" "$demo/tool/settz.exe"
+stage_tool_folder "$demo/tool"
 printf '@echo off\r\nzonechange.exe /i zona.inf /z "Romance Standard Time"\r\necho Estado de salida: %%ERRORLEVEL%%\r\n' > "$demo/tool/demo.cmd"
 
-export WINEPREFIX="$demo/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wine=/usr/lib/wine/wine64
-if [ ! -d "$WINEPREFIX" ]; then
-    echo "Creating a Wine prefix for the demo (a few seconds)..."
-    "$wine" wineboot --init >/dev/null 2>&1
-fi
+use_wine_prefix "$demo/wineprefix"
 "$wine" reg delete 'HKCU\Software\ZonechangeEjemplo' /f >/dev/null 2>&1 || true
 
 echo

@@ -74,6 +74,13 @@ std::string ReadRegistryString(const std::string& subkey, const char* value)
     return std::string(data);
 }
 
+// What the recording zone setter writes when it was started with this
+// command line, with STARTF_USESHOWWINDOW alone and SW_HIDE.
+std::string HiddenStartRecord(const std::string& commandLine)
+{
+    return "command=" + commandLine + "\nflags=1\nshow=0\n";
+}
+
 std::string CurrentTestName()
 {
     return testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -257,8 +264,8 @@ TEST_F(ZoneChangeTool, AppliesRegistryAndIniDirectivesOnlyThenStartsTheZoneSette
     EXPECT_STREQ(entry, "Romance");
     EXPECT_FALSE(FileExists(folder_ + "copied\\source.txt")) << "file copies must not be carried out";
     EXPECT_EQ(run.processesCreated, 2u);
-    EXPECT_EQ(ZoneSetterRecord(), "command=" + folder_ +
-                                      "settz.exe /q /s \"Romance Standard Time\"\nflags=1\nshow=0\n");
+    EXPECT_EQ(ZoneSetterRecord(),
+              HiddenStartRecord(folder_ + "settz.exe /q /s \"Romance Standard Time\""));
 }
 
 TEST_F(ZoneChangeTool, FailedOpenEndsWithItsFullErrorCodeAndDoesNothing)
@@ -292,7 +299,7 @@ TEST_F(ZoneChangeTool, InfWithoutTheSectionStillLaunches)
     const ToolRun run = RunTool("/i vacio.inf /z UTC");
     EXPECT_EQ(run.exitStatus, 0u);
     EXPECT_EQ(run.standardOutput, "");
-    EXPECT_EQ(ZoneSetterRecord(), "command=" + folder_ + "settz.exe /q /s \"UTC\"\nflags=1\nshow=0\n");
+    EXPECT_EQ(ZoneSetterRecord(), HiddenStartRecord(folder_ + "settz.exe /q /s \"UTC\""));
 }
 
 TEST_F(ZoneChangeTool, MissingZoneSetterPrintsTheMessageOnceWithCrLf)
@@ -340,8 +347,8 @@ TEST_F(ZoneChangeTool, WildcardsAndQuotesArriveUnexpanded)
         DeleteFileA((folder_ + "settz-record.txt").c_str());
         const ToolRun run = RunTool(c.arguments);
         EXPECT_EQ(run.exitStatus, 0u);
-        EXPECT_EQ(ZoneSetterRecord(), "command=" + folder_ + "settz.exe /q /s \"" +
-                                          c.expectedZoneName + "\"\nflags=1\nshow=0\n");
+        EXPECT_EQ(ZoneSetterRecord(), HiddenStartRecord(folder_ + "settz.exe /q /s \"" +
+                                                        c.expectedZoneName + "\""));
     }
 }
 
@@ -383,7 +390,7 @@ TEST_F(ZoneChangeTool, StartsTheZoneSetterByItsFullPathNotThePlantedDecoy)
     const ToolRun run = RunTool("/i zona.inf /z UTC");
     EXPECT_EQ(run.exitStatus, 0u);
     const std::string commandLine = folder_ + "settz.exe /q /s \"UTC\"";
-    EXPECT_EQ(ZoneSetterRecord(), "command=" + commandLine + "\nflags=1\nshow=0\n");
+    EXPECT_EQ(ZoneSetterRecord(), HiddenStartRecord(commandLine));
     EXPECT_FALSE(FileExists(parent + "decoy-ran.txt")) << "the planted program ran";
 
     // Control: the same command line without an application name does find
