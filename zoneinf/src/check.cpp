@@ -1,0 +1,157 @@
+#include "check.h"
+
+#include "errors.h"
+#include "output_file.h"
+#include "record_evaluator.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace zoneinf {
+
+int CheckReport::Count(ZoneCheck::Status status) const
+{
+    return int(std::count_if(zones.begin(), zones.end(),
+                             [status](const ZoneCheck& zone) { return zone.status == status; }));
+}
+
+ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& timeline, YearRange years)
+{
+    const Instant begin = StartOfYear(years.first);
+    const Instant end = StartOfYear(years.last + 1);
+    const std::vector<OffsetChange> windows = ChangesBetween(records, begin, end);
+    const std::vector<OffsetChange> database = timeline.ChangesBetween(begin, end);
+
+    ZoneCheck check;
+    check.status = ZoneCheck::kAgrees;
+    for (const OffsetChange& change : windows) {
+        check.disagreeingChanges += std::find(database.begin(), database.end(), change) == database.end();
+    }
+    for (const OffsetChange& change : database) {
+        check.disagreeingChanges += std::find(windows.begin(), windows.end(), change) == windows.end();
+    }
+    // The first instant where the two offsets part: the start, or a change of either.
+    std::vector<Instant> edges = {begin};
+    for (const auto* changes : {&windows, &database}) {
+        for (const OffsetChange& change : *changes) {
+            edges.push_back(change.at);
+        }
+    }
+    std::sort(edges.begin(), edges.end());
+    for (Instant edge : edges) {
+        const Seconds windowsOffset = OffsetAt(records, edge);
+        const Seconds databaseOffset = timeline.OffsetAt(edge);
+        if (windowsOffset != databaseOffset) {
+            check.status = ZoneCheck::kDiffers;
+            check.firstDifference = edge;
+            check.windowsOffset = windowsOffset;
+            check.databaseOffset = databaseOffset;
+            break;
+        }
+    }
+    return check;
+}
+
+CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDatabase& database,
+                             const WindowsZoneMap& map, YearRange years)
+{
+    CheckReport report;
+    report.format = definitions.format;
+    report.databaseVersion = database.Version();
+    report.years = years;
+    for (const ExportedZone& exported : definitions.zones) {
+        ZoneCheck check;
+        const auto zone = map.MainZoneOf(exported.windowsKey);
+        const auto records = RecordsOf(exported);
+        if (!zone || !database.HasZone(*zone)) {
+            check.problem = zone ? "CLDR's zone " + *zone + " is not in the database" : "CLDR maps no zone to it";
+        } else if (const auto* problem = std::get_if<std::string>(&records)) {
+            check.status = ZoneCheck::kMalformed;
+            check.problem = *problem;
+        } else {
+            check = CompareWithDatabase(std::get<ZoneRecords>(records), database.Load(*zone), years);
+        }
+        check.windowsKey = exported.windowsKey;
+        check.zone = zone.value_or("");
+        report.zones.push_back(std::move(check));
+    }
+    return report;
+}
+
+std::string FormatReport(const CheckReport& report, bool verbose)
+{
+    std::ostringstream text;
+    for (const ZoneCheck& zone : report.zones) {
+        if (zone.status == ZoneCheck::kDiffers) {
+            text << zone.windowsKey << "  " << zone.zone << "  from " << FormatInstant(zone.firstDifference)
+                 << " Windows gives " << FormatOffset(zone.windowsOffset) << ", the database "
+                 << FormatOffset(zone.databaseOffset) << "; " << zone.disagreeingChanges
+                 << (zone.disagreeingChanges == 1 ? " change" : " changes") << " of offset disagree\n";
+        } else if (zone.status == ZoneCheck::kMalformed) {
+            text << zone.windowsKey << "  " << zone.zone << "  malformed: " << zone.problem << "\n";
+        } else if (zone.status == ZoneCheck::kUnchecked && verbose) {
+            text << zone.windowsKey << "  unchecked: " << zone.problem << "\n";
+        }
+    }
+    const int unchecked = report.Count(ZoneCheck::kUnchecked);
+    text << int(report.zones.size()) - unchecked << " zones checked, "
+         << report.Count(ZoneCheck::kDiffers) + report.Count(ZoneCheck::kMalformed) << " differ, "
+         << unchecked << " unchecked\n";
+    return text.str();
+}
+
+std::string FormatJson(const CheckReport& report)
+{
+    static const char* const kStatusNames[] = {"agrees", "differs", "malformed", "unchecked"};
+    nlohmann::ordered_json zones = nlohmann::ordered_json::array();
+    for (const ZoneCheck& zone : report.zones) {
+        nlohmann::ordered_json entry;
+        entry["windowsKey"] = zone.windowsKey;
+        entry["zone"] = zone.zone.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(zone.zone);
+        entry["status"] = kStatusNames[zone.status];
+        if (zone.status == ZoneCheck::kDiffers) {
+            entry["firstDifference"] = FormatInstant(zone.firstDifference);
+            entry["windowsOffsetSeconds"] = zone.windowsOffset.count();
+            entry["databaseOffsetSeconds"] = zone.databaseOffset.count();
+            entry["disagreeingChanges"] = zone.disagreeingChanges;
+        }
+        if (!zone.problem.empty()) {
+            entry["problem"] = zone.problem;
+        }
+        zones.push_back(std::move(entry));
+    }
+    nlohmann::ordered_json document;
+    document["file"] = report.file;
+    document["format"] = report.format;
+    document["tzdata"] = report.databaseVersion;
+    document["fromYear"] = report.years.first;
+    document["toYear"] = report.years.last;
+    const int unchecked = report.Count(ZoneCheck::kUnchecked);
+    document["checked"] = int(report.zones.size()) - unchecked;
+    document["differ"] = report.Count(ZoneCheck::kDiffers) + report.Count(ZoneCheck::kMalformed);
+    document["unchecked"] = unchecked;
+    document["zones"] = std::move(zones);
+    return document.dump(2) + "\n";
+}
+
+int RunCheck(const Options& options, YearRange years)
+{
+    const std::string& path = *options.check;
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    if (!file || !(bytes << file.rdbuf())) {
+        throw Failure(kExitUnreadableInput, path + ": cannot read (missing, unreadable or empty)");
+    }
+    const TzDatabase database(options.zoneinfo);
+    const WindowsZoneMap map = WindowsZoneMap::Load(options.windowsZones);
+    CheckReport report = CheckDefinitions(ReadDefinitions(bytes.str(), path), database, map, years);
+    report.file = path;
+    WriteStandardOutput(options.json ? FormatJson(report) : FormatReport(report, options.verbose));
+    const bool differ = report.Count(ZoneCheck::kDiffers) + report.Count(ZoneCheck::kMalformed) > 0;
+    return differ ? kExitZonesDiffer : kExitSuccess;
+}
+
+}  // namespace zoneinf

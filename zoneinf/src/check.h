@@ -1,0 +1,52 @@
+// --check: each exported zone's records read as Windows reads them and
+// compared with the database, change by change.
+#pragma once
+
+#include "exported_definitions.h"
+#include "options.h"
+#include "time_model.h"
+#include "tz_database.h"
+#include "windows_zone.h"
+#include "windows_zone_map.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zoneinf {
+
+// One key's verdict. Example: "Paraguay Standard Time", America/Asuncion,
+// differs from 2026-10-04T03:00:00Z (Windows UTC-02:00, database
+// UTC-03:00), 24 changes of offset disagree.
+struct ZoneCheck {
+    enum Status { kAgrees, kDiffers, kMalformed, kUnchecked } status = kUnchecked;
+    std::string windowsKey;
+    std::string zone;     // the IANA zone CLDR maps the key to, if any
+    std::string problem;  // what is malformed, or why it was not checked
+    Instant firstDifference{};
+    Seconds windowsOffset{0};
+    Seconds databaseOffset{0};
+    int disagreeingChanges = 0;
+};
+
+struct CheckReport {
+    std::string file;
+    std::string format;
+    std::string databaseVersion;
+    YearRange years;
+    std::vector<ZoneCheck> zones;
+
+    int Count(ZoneCheck::Status status) const;
+};
+
+CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDatabase& database,
+                             const WindowsZoneMap& map, YearRange years);
+ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& timeline, YearRange years);
+
+std::string FormatReport(const CheckReport& report, bool verbose);
+std::string FormatJson(const CheckReport& report);
+
+// Reads the file, checks it and prints the report; the exit status.
+int RunCheck(const Options& options, YearRange years);
+
+}  // namespace zoneinf

@@ -1,0 +1,28 @@
+// Stage 4 of the pipeline: the zones' records as an INF file whose
+// DefaultInstall section zonechange.exe applies.
+#pragma once
+
+#include "windows_zone.h"
+
+#include <string>
+#include <vector>
+
+namespace zoneinf {
+
+inline constexpr const char* kTimeZonesKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones";
+
+struct InfSource {
+    std::string programVersion;   // "1.0.0"
+    std::string databaseVersion;  // "2026f"
+    YearRange years;
+};
+
+// ASCII with CR LF line ends. For each zone: DelReg of the old
+// "Dynamic DST" (SetupAPI runs DelReg before AddReg), then TZI, Dynamic DST
+// and, only where missing, Display, Std and Dlt.
+std::string WriteInf(const InfSource& source, const std::vector<WindowsZone>& zones);
+
+// Whether a key can stand in an INF string and a registry path as it is.
+bool IsPlainKeyName(const std::string& key);
+
+}  // namespace zoneinf

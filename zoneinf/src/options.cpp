@@ -1,0 +1,158 @@
+#include "options.h"
+
+#include "errors.h"
+#include "tz_database.h"
+#include "windows_zone_map.h"
+
+#include <charconv>
+#include <getopt.h>
+
+namespace zoneinf {
+
+const char* const kUsage =
+    "Usage: zoneinf [OPTION]... ZONE...\n"
+    "  or:  zoneinf [OPTION]... --all\n"
+    "  or:  zoneinf [OPTION]... --check=FILE\n"
+    "Write the Windows definitions of IANA time zones (TZI and Dynamic DST\n"
+    "records) as an INF file for zonechange.exe, or check the definitions\n"
+    "exported from a Windows machine against the time zone database.\n"
+    "\n"
+    "  -a, --all                every Windows zone CLDR maps for territory 001\n"
+    "  -o, --output=FILE        write the INF to FILE, whole or not at all\n"
+    "      --from=YEAR          first year (default 1970; for --check this year)\n"
+    "      --to=YEAR            last year (default 2037)\n"
+    "      --approximate        write the closest record for a year no record\n"
+    "                           describes, and name the year\n"
+    "      --windows-key=NAME   Windows key for the one ZONE, instead of CLDR's\n"
+    "      --zoneinfo=DIR       compiled database (default /usr/share/zoneinfo)\n"
+    "      --windows-zones=FILE CLDR's windowsZones.xml (default\n"
+    "                           /usr/share/unicode/cldr/common/supplemental/windowsZones.xml)\n"
+    "  -c, --check=FILE         check a 'reg export' of the Time Zones key (or an\n"
+    "                           INF) against the database\n"
+    "      --json               with --check: the report as one JSON document\n"
+    "  -v, --verbose            with --check: name the zones left unchecked\n"
+    "  -h, --help               display this help and exit\n"
+    "  -V, --version            output version information and exit\n"
+    "\n"
+    "Exit status:\n"
+    "  0  success; with --check, no zone differs\n"
+    "  1  with --check, some zone differs from the database or is malformed\n"
+    "  2  bad usage: option, year, zone name or Windows key\n"
+    "  3  an input cannot be read: the database, the mapping, the checked file\n"
+    "  4  a year that no Windows record describes (see --approximate)\n"
+    "  5  the output cannot be written\n"
+    "\n"
+    "Example: zoneinf America/Asuncion -o paraguay.inf\n"
+    "See zoneinf(1) for the whole workflow.\n";
+
+namespace {
+
+int ParseYear(const char* option, const char* text)
+{
+    int year = 0;
+    const char* end = text + std::char_traits<char>::length(text);
+    const auto [last, error] = std::from_chars(text, end, year);
+    if (error != std::errc() || last != end || year < 1800 || year > 2500) {
+        throw Failure(kExitUsage, std::string("invalid ") + option + " year '" + text + "' (1800 to 2500)");
+    }
+    return year;
+}
+
+enum LongOnly { kFrom = 256, kTo, kApproximate, kWindowsKey, kZoneinfo, kWindowsZones, kJson };
+
+}  // namespace
+
+Options ParseOptions(int argc, char** argv)
+{
+    static const option longOptions[] = {
+        {"all", no_argument, nullptr, 'a'},
+        {"output", required_argument, nullptr, 'o'},
+        {"from", required_argument, nullptr, kFrom},
+        {"to", required_argument, nullptr, kTo},
+        {"approximate", no_argument, nullptr, kApproximate},
+        {"windows-key", required_argument, nullptr, kWindowsKey},
+        {"zoneinfo", required_argument, nullptr, kZoneinfo},
+        {"windows-zones", required_argument, nullptr, kWindowsZones},
+        {"check", required_argument, nullptr, 'c'},
+        {"json", no_argument, nullptr, kJson},
+        {"verbose", no_argument, nullptr, 'v'},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
+        {nullptr, 0, nullptr, 0},
+    };
+    Options options;
+    options.zoneinfo = TzDatabase::kSystemFolder;
+    options.windowsZones = WindowsZoneMap::kSystemFile;
+    opterr = 0;
+    optind = 1;
+    for (;;) {
+        const int previous = optind;
+        const int c = getopt_long(argc, argv, ":ao:c:vhV", longOptions, nullptr);
+        if (c == -1) {
+            break;
+        }
+        switch (c) {
+        case 'a': options.all = true; break;
+        case 'o': options.output = optarg; break;
+        case kFrom: options.from = ParseYear("--from", optarg); break;
+        case kTo: options.to = ParseYear("--to", optarg); break;
+        case kApproximate: options.approximate = true; break;
+        case kWindowsKey: options.windowsKey = optarg; break;
+        case kZoneinfo: options.zoneinfo = optarg; break;
+        case kWindowsZones: options.windowsZones = optarg; break;
+        case 'c': options.check = optarg; break;
+        case kJson: options.json = true; break;
+        case 'v': options.verbose = true; break;
+        case 'h': options.help = true; break;
+        case 'V': options.version = true; break;
+        case ':':
+            throw Failure(kExitUsage, std::string("option '") + argv[previous] + "' requires an argument");
+        default:
+            throw Failure(kExitUsage, std::string("unrecognized option '") +
+                                          (optopt ? std::string("-") + char(optopt) : argv[previous]) + "'");
+        }
+    }
+    for (int i = optind; i < argc; ++i) {
+        options.zones.emplace_back(argv[i]);
+    }
+    if (options.help || options.version) {
+        return options;
+    }
+    if (options.check) {
+        if (!options.zones.empty() || options.all || options.output || options.windowsKey ||
+            options.approximate) {
+            throw Failure(kExitUsage, "--check takes no ZONE, --all, --output, --windows-key or --approximate");
+        }
+    } else {
+        if (options.json || options.verbose) {
+            throw Failure(kExitUsage, "--json and --verbose go with --check");
+        }
+        if (options.all == !options.zones.empty()) {
+            throw Failure(kExitUsage, options.all ? "--all takes no ZONE" : "no ZONE given (or --all)");
+        }
+        if (options.windowsKey && options.zones.size() != 1) {
+            throw Failure(kExitUsage, "--windows-key goes with exactly one ZONE");
+        }
+    }
+    if (options.from && options.to && *options.from > *options.to) {
+        throw Failure(kExitUsage, "--from is after --to");
+    }
+    return options;
+}
+
+YearRange YearsOf(const Options& options, int currentYear)
+{
+    YearRange years;
+    if (options.check) {
+        years.first = currentYear;
+    }
+    years.first = options.from.value_or(years.first);
+    years.last = options.to.value_or(std::max(years.first, years.last));
+    if (years.first > years.last) {
+        throw Failure(kExitUsage, "--from " + std::to_string(years.first) + " is after the last year " +
+                                      std::to_string(years.last));
+    }
+    return years;
+}
+
+}  // namespace zoneinf

@@ -1,0 +1,38 @@
+// The command line, parsed.
+#pragma once
+
+#include "windows_zone.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zoneinf {
+
+struct Options {
+    std::vector<std::string> zones;
+    bool all = false;
+    std::optional<std::string> output;
+    std::optional<int> from;
+    std::optional<int> to;
+    bool approximate = false;
+    std::optional<std::string> windowsKey;
+    std::string zoneinfo;
+    std::string windowsZones;
+    std::optional<std::string> check;
+    bool json = false;
+    bool verbose = false;
+    bool help = false;
+    bool version = false;
+};
+
+// Throws Failure (kExitUsage) with a message for a bad command line.
+Options ParseOptions(int argc, char** argv);
+
+// The years to write or check: --from/--to, or the defaults of each mode
+// (1970-2037 for an INF, this year to 2037 for a check).
+YearRange YearsOf(const Options& options, int currentYear);
+
+extern const char* const kUsage;
+
+}  // namespace zoneinf

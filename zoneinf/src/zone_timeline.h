@@ -1,0 +1,48 @@
+// Stage 1 of the pipeline: a zone of the IANA database as a timeline of UTC
+// offsets, read from its compiled TZif file (RFC 8536).
+#pragma once
+
+#include "posix_tz.h"
+#include "time_model.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zoneinf {
+
+// A listed transition of a TZif file: from `at` on, local time is
+// UTC + `offset`. Example: Europe/Volgograd 2020-12-26T22:00:00Z, +03:00.
+struct Transition {
+    Instant at;
+    Seconds offset;
+};
+
+class ZoneTimeline {
+public:
+    // `initialOffset` holds before the first transition; `future` (the
+    // TZif footer) after the last one, if the file has it.
+    ZoneTimeline(Seconds initialOffset, std::vector<Transition> transitions,
+                 std::optional<PosixTz> future);
+
+    Seconds OffsetAt(Instant instant) const;
+    // Every change of offset in [begin, end), in order; transitions that
+    // leave the offset as it was (a new name, a daylight flag) are not changes.
+    std::vector<OffsetChange> ChangesBetween(Instant begin, Instant end) const;
+    YearOffsets Year(int year) const;
+
+    const std::optional<PosixTz>& FutureRule() const { return future_; }
+
+private:
+    Seconds initialOffset_;
+    std::vector<Transition> transitions_;
+    std::optional<PosixTz> future_;
+};
+
+// Reads a TZif file of version 2 or later. Throws Failure
+// (kExitUnreadableInput) naming the file when it is not one.
+ZoneTimeline ReadTzif(const std::filesystem::path& path);
+ZoneTimeline ParseTzif(const std::string& bytes, const std::string& name);
+
+}  // namespace zoneinf
