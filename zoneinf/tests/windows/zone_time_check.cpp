@@ -1,0 +1,92 @@
+// Windows-side check of installed time-zone definitions: for each line of
+// an expectations file, "<key>\t<UTC seconds since 1970>\t<offset seconds>",
+// asks Windows' own functions for the local time (GetTimeZoneInformationForYear
+// with the key, then SystemTimeToTzSpecificLocalTime with that year's
+// record) and compares its offset with the expected one, which the host
+// computed from the time zone database.
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+constexpr long long kTicksPerSecond = 10'000'000;
+constexpr long long kUnixEpochInFileTime = 11'644'473'600LL * kTicksPerSecond;
+
+long long Ticks(const FILETIME& time)
+{
+    return static_cast<long long>(ULARGE_INTEGER{{time.dwLowDateTime, time.dwHighDateTime}}.QuadPart);
+}
+
+FILETIME FileTime(long long ticks)
+{
+    ULARGE_INTEGER value;
+    value.QuadPart = static_cast<unsigned long long>(ticks);
+    return {value.LowPart, value.HighPart};
+}
+
+// The offset Windows gives, in seconds, or a message why it gives none.
+bool WindowsOffset(const std::string& key, long long unixSeconds, long long& offset, std::string& error)
+{
+    DYNAMIC_TIME_ZONE_INFORMATION zone = {};
+    MultiByteToWideChar(CP_ACP, 0, key.c_str(), -1, zone.TimeZoneKeyName, 128);
+    const FILETIME utcFile = FileTime(unixSeconds * kTicksPerSecond + kUnixEpochInFileTime);
+    SYSTEMTIME utc, local;
+    FileTimeToSystemTime(&utcFile, &utc);
+    TIME_ZONE_INFORMATION record;
+    if (!GetTimeZoneInformationForYear(utc.wYear, &zone, &record)) {
+        error = "GetTimeZoneInformationForYear failed, error " + std::to_string(GetLastError());
+        return false;
+    }
+    FILETIME localFile;
+    if (!SystemTimeToTzSpecificLocalTime(&record, &utc, &local) || !SystemTimeToFileTime(&local, &localFile)) {
+        error = "SystemTimeToTzSpecificLocalTime failed, error " + std::to_string(GetLastError());
+        return false;
+    }
+    offset = (Ticks(localFile) - Ticks(utcFile)) / kTicksPerSecond;
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: zone_time_check EXPECTATIONS\n");
+        return 2;
+    }
+    std::ifstream input(argv[1]);
+    if (!input) {
+        std::fprintf(stderr, "zone_time_check: cannot read %s\n", argv[1]);
+        return 2;
+    }
+    int passed = 0, failed = 0;
+    for (std::string line; std::getline(input, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        std::istringstream fields(line);
+        std::string key, instant, expected;
+        if (!std::getline(fields, key, '\t') || !std::getline(fields, instant, '\t') ||
+            !std::getline(fields, expected)) {
+            continue;
+        }
+        long long offset = 0;
+        std::string error;
+        if (!WindowsOffset(key, std::stoll(instant), offset, error)) {
+            std::printf("%s at %s: %s\n", key.c_str(), instant.c_str(), error.c_str());
+            ++failed;
+        } else if (offset != std::stoll(expected)) {
+            std::printf("%s at %s: Windows gives %lld s, the database %s s\n", key.c_str(), instant.c_str(),
+                        offset, expected.c_str());
+            ++failed;
+        } else {
+            ++passed;
+        }
+    }
+    std::printf("%d local times agree, %d differ\n", passed, failed);
+    return failed == 0 && passed > 0 ? 0 : 1;
+}

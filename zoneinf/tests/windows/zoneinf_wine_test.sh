@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# zoneinf end to end under Wine, in a fresh prefix of its own:
+#  - Wine's own Time Zones key, exported with Wine's reg, is stale for
+#    Paraguay: --check flags it and Windows' functions give UTC-4 in July 2025;
+#  - the INF zoneinf writes for zones with hard cases, applied by the real
+#    zonechange.exe from its own folder, makes Windows' own functions give
+#    the database's local times around every change of the years covered;
+#  - a new export no longer flags Paraguay, and an INF zoneinf wrote checks clean.
+# Usage: zoneinf_wine_test.sh ZONEINF OFFSET_EXPECTATIONS ZONECHANGE_EXE SETTZ_EXE ZONE_TIME_CHECK_EXE WORK_DIR
+set -u
+zoneinf=$1 expectations=$2 zonechange=$3 settz=$4 zone_time_check=$5 work=$6
+
+rm -rf "$work"
+mkdir -p "$work/tool"
+cp "$zonechange" "$settz" "$work/tool/"
+cp "$zone_time_check" "$work/"
+export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine=/usr/lib/wine/wine64
+trap '/usr/lib/wine/wineserver -k 2>/dev/null; true' EXIT
+
+passed=0 failed=0
+check() {
+    local name=$1
+    shift
+    if "$@"; then
+        echo "ok      $name"
+        passed=$((passed + 1))
+    else
+        echo "FAILED  $name"
+        failed=$((failed + 1))
+    fi
+}
+status_is() { # EXPECTED COMMAND...: runs the command, shows its output, compares its status
+    local expected=$1 status=0
+    shift
+    "$@" >"$work/last.out" 2>&1 || status=$?
+    sed 's/^/        | /' "$work/last.out" | head -n 20
+    [ "$status" -eq "$expected" ] || { echo "        status $status, expected $expected"; return 1; }
+}
+run_in() { (cd "$1" && shift && "$@"); }
+export_zones() {
+    run_in "$work" "$wine" reg export 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Time Zones' "$1" /y >/dev/null 2>&1 &&
+        /usr/lib/wine/wineserver -w && [ -s "$work/$1" ]
+}
+flags_paraguay() { grep -q '^Paraguay Standard Time  America/Asuncion  from ' "$work/last.out"; }
+july_2025=1751328000 # 2025-07-01T00:00:00Z
+
+"$wine" wineboot --init >/dev/null 2>&1
+
+check "Wine's own records exported" export_zones before.reg
+check "--check flags Wine's stale Paraguay record (status 1)" status_is 1 "$zoneinf" --check "$work/before.reg"
+check "  ... naming Paraguay Standard Time and America/Asuncion" flags_paraguay
+printf 'Paraguay Standard Time\t%s\t-14400\n' "$july_2025" >"$work/stale.txt"
+check "Wine's own Paraguay record gives UTC-4 in July 2025" status_is 0 run_in "$work" "$wine" zone_time_check.exe stale.txt
+
+zones=(America/Asuncion America/Caracas Europe/Volgograd America/Nuuk Asia/Jerusalem
+       Australia/Lord_Howe Europe/Dublin Africa/Casablanca)
+check "zoneinf writes the INF for ${zones[*]}" \
+    status_is 0 "$zoneinf" --approximate -o "$work/tool/zones.inf" "${zones[@]}"
+check "zonechange.exe applies it from its own folder (status 0)" \
+    status_is 0 run_in "$work/tool" "$wine" zonechange.exe /i zones.inf /z "Paraguay Standard Time"
+"$expectations" "$work/tool/zones.inf" >"$work/expected.txt"
+check "the database's local times computed around every change ($(wc -l <"$work/expected.txt") instants)" \
+    test -s "$work/expected.txt"
+check "Windows' own functions give them all" status_is 0 run_in "$work" "$wine" zone_time_check.exe expected.txt
+printf 'Paraguay Standard Time\t%s\t-10800\n' "$july_2025" >"$work/fixed.txt"
+check "Paraguay now gives UTC-3 in July 2025" status_is 0 run_in "$work" "$wine" zone_time_check.exe fixed.txt
+
+check "records exported again after the update" export_zones after.reg
+check "--check of the new export runs" status_is 1 "$zoneinf" --check "$work/after.reg"
+check "  ... and no longer flags Paraguay" eval '! flags_paraguay'
+check "an INF zoneinf just wrote checks clean (status 0)" \
+    status_is 0 sh -c "'$zoneinf' America/Asuncion -o '$work/paraguay.inf' && '$zoneinf' --check '$work/paraguay.inf'"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
