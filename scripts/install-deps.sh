@@ -10,6 +10,7 @@ packages=(
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     wine64
     clang libclang-rt-14-dev
+    tzdata unicode-cldr-core libpugixml-dev nlohmann-json3-dev
 )
 
 missing=()

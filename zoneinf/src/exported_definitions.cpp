@@ -139,7 +139,9 @@ public:
             long year = 0;
             const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), year);
             if (Lower(name) == "firstentry" || Lower(name) == "lastentry") {
-                if (!value || value->type != RegistryValue::kDword) {
+                if (!value) {
+                    zone.badValues.push_back("Dynamic DST " + name + " has data that cannot be read");
+                } else if (value->type != RegistryValue::kDword) {
                     zone.badValues.push_back("Dynamic DST " + name + " is no DWORD");
                 } else {
                     (Lower(name) == "firstentry" ? zone.firstEntry : zone.lastEntry) = value->dword;
@@ -171,7 +173,9 @@ private:
     static void Binary(ExportedZone& zone, const std::string& name, const std::optional<RegistryValue>& value,
                        Store store)
     {
-        if (!value || value->type != RegistryValue::kBinary) {
+        if (!value) {
+            zone.badValues.push_back(name + " has data that cannot be read");
+        } else if (value->type != RegistryValue::kBinary) {
             zone.badValues.push_back(name + " is no binary value");
         } else {
             store(value->bytes);

@@ -50,7 +50,10 @@ std::string Hex(const TziRecord& record)
     for (std::uint8_t byte : record.Bytes()) {
         char pair[4];
         std::snprintf(pair, sizeof pair, "%02x", byte);
-        text += (text.empty() ? "" : ",") + std::string(pair);
+        if (!text.empty()) {
+            text += ',';
+        }
+        text += pair;
     }
     return text;
 }

@@ -58,6 +58,16 @@ int ParseYear(const char* option, const char* text)
     return year;
 }
 
+// The option getopt stopped at: "-q" for a short one, "--from" for a long one.
+std::string OptionName(const char* argument, int shortOption)
+{
+    if (shortOption > 0 && shortOption < 256) {
+        return std::string("-") + char(shortOption);
+    }
+    const std::string text = argument;
+    return text.substr(0, text.find('='));
+}
+
 enum LongOnly { kFrom = 256, kTo, kApproximate, kWindowsKey, kZoneinfo, kWindowsZones, kJson };
 
 }  // namespace
@@ -86,7 +96,6 @@ Options ParseOptions(int argc, char** argv)
     opterr = 0;
     optind = 1;
     for (;;) {
-        const int previous = optind;
         const int c = getopt_long(argc, argv, ":ao:c:vhV", longOptions, nullptr);
         if (c == -1) {
             break;
@@ -106,10 +115,9 @@ Options ParseOptions(int argc, char** argv)
         case 'h': options.help = true; break;
         case 'V': options.version = true; break;
         case ':':
-            throw Failure(kExitUsage, std::string("option '") + argv[previous] + "' requires an argument");
+            throw Failure(kExitUsage, "option '" + OptionName(argv[optind - 1], optopt) + "' requires an argument");
         default:
-            throw Failure(kExitUsage, std::string("unrecognized option '") +
-                                          (optopt ? std::string("-") + char(optopt) : argv[previous]) + "'");
+            throw Failure(kExitUsage, "unrecognized option '" + OptionName(argv[optind - 1], optopt) + "'");
         }
     }
     for (int i = optind; i < argc; ++i) {

@@ -24,7 +24,13 @@ std::string CityOf(const std::string& zoneName)
 std::string DisplayOffset(const TziRecord& tzi)
 {
     const Seconds offset{-(tzi.bias + tzi.standardBias) * 60LL};
-    return offset == Seconds{0} ? "(UTC)" : "(" + FormatOffset(offset) + ")";
+    if (offset == Seconds{0}) {
+        return "(UTC)";
+    }
+    std::string text = "(";
+    text += FormatOffset(offset);
+    text += ')';
+    return text;
 }
 
 // "Paraguay Standard Time" -> "Paraguay Daylight Time"

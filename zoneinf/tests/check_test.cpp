@@ -1,0 +1,203 @@
+// --check: a real export (Wine 8's own Time Zones key, exported with
+// Wine's reg), broken copies of it, and the INFs zoneinf writes.
+#include "check.h"
+#include "errors.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace zoneinf {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kWineExport = testing::ReadBytes(ZONEINF_TEST_DATA "/wine8-time-zones.reg");
+
+// The export is ASCII once decoded, so its copies are edited as text.
+std::string Utf16ToText(const std::string& bytes)
+{
+    std::string text;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        text += bytes[i];
+    }
+    return text;
+}
+
+std::string TextToUtf16(const std::string& text, bool byteOrderMark = true)
+{
+    std::string bytes = byteOrderMark ? "\xFF\xFE" : "";
+    for (char c : text) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to)
+{
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+const WindowsZoneMap& Map()
+{
+    static const WindowsZoneMap map = WindowsZoneMap::Load(WindowsZoneMap::kSystemFile);
+    return map;
+}
+
+CheckReport Check(const std::string& bytes, YearRange years = {2026, 2037})
+{
+    return CheckDefinitions(ReadDefinitions(bytes, "test"), testing::SystemDatabase(), Map(), years);
+}
+
+const ZoneCheck& Find(const CheckReport& report, const std::string& key)
+{
+    for (const ZoneCheck& zone : report.zones) {
+        if (zone.windowsKey == key) {
+            return zone;
+        }
+    }
+    throw std::runtime_error("no zone " + key);
+}
+
+TEST(Check, FlagsWinesStaleParaguayRecord)
+{
+    const CheckReport report = Check(kWineExport);
+    EXPECT_EQ(report.format, "reg export (UTF-16)");
+    EXPECT_EQ(report.zones.size(), 139u);
+    const ZoneCheck& paraguay = Find(report, "Paraguay Standard Time");
+    EXPECT_EQ(paraguay.status, ZoneCheck::kDiffers);
+    EXPECT_EQ(paraguay.zone, "America/Asuncion");
+    // Wine's record still ends daylight time on the fourth Sunday of March.
+    EXPECT_EQ(paraguay.firstDifference, testing::At("2026-03-22T03:00:00Z"));
+    EXPECT_EQ(paraguay.windowsOffset, -4h);
+    EXPECT_EQ(paraguay.databaseOffset, -3h);
+    EXPECT_EQ(paraguay.disagreeingChanges, 24);  // two a year, 2026 to 2037
+    EXPECT_EQ(Find(report, "Romance Standard Time").status, ZoneCheck::kAgrees);
+
+    const std::string text = FormatReport(report, false);
+    EXPECT_NE(text.find("Paraguay Standard Time  America/Asuncion  from 2026-03-22T03:00:00Z Windows gives "
+                        "UTC-04:00, the database UTC-03:00; 24 changes of offset disagree\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("Romance"), std::string::npos) << "zones that agree are not listed";
+    EXPECT_EQ(text.substr(text.rfind('\n', text.size() - 2) + 1),
+              "139 zones checked, " + std::to_string(report.Count(ZoneCheck::kDiffers)) + " differ, 0 unchecked\n");
+
+    const auto json = nlohmann::json::parse(FormatJson(report));
+    EXPECT_EQ(json["checked"], 139);
+    EXPECT_EQ(json["zones"].size(), 139u);
+    for (const auto& zone : json["zones"]) {
+        if (zone["windowsKey"] == "Paraguay Standard Time") {
+            EXPECT_EQ(zone["status"], "differs");
+            EXPECT_EQ(zone["zone"], "America/Asuncion");
+            EXPECT_EQ(zone["firstDifference"], "2026-03-22T03:00:00Z");
+            EXPECT_EQ(zone["windowsOffsetSeconds"], -14400);
+            EXPECT_EQ(zone["databaseOffsetSeconds"], -10800);
+            EXPECT_EQ(zone["disagreeingChanges"], 24);
+        }
+    }
+}
+
+TEST(Check, ReadsTheOlderAnsiFormAndUtf8Alike)
+{
+    const std::string text = Utf16ToText(kWineExport);
+    const CheckReport unicode = Check(kWineExport);
+    for (const std::string& copy :
+         {Replace(text, "Windows Registry Editor Version 5.00", "REGEDIT4"), "\xEF\xBB\xBF" + text}) {
+        const CheckReport report = Check(copy);
+        ASSERT_EQ(report.zones.size(), unicode.zones.size());
+        for (size_t i = 0; i < report.zones.size(); ++i) {
+            EXPECT_EQ(report.zones[i].status, unicode.zones[i].status) << report.zones[i].windowsKey;
+            EXPECT_EQ(report.zones[i].firstDifference, unicode.zones[i].firstDifference);
+        }
+    }
+}
+
+TEST(Check, MalformedRecordsAreReportedAndTheRestChecked)
+{
+    const std::string text = Utf16ToText(kWineExport);
+    const std::string paraguay = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time "
+                                 "Zones\\Paraguay Standard Time";
+    const size_t tzi = text.find("\"TZI\"=hex:f0,00,00,00", text.find(paraguay));
+    const size_t dynamic = text.find(paraguay + "\\Dynamic DST]");
+    const struct {
+        const char* what;
+        std::string copy;
+        const char* problem;
+    } cases[] = {
+        {"TZI of 40 bytes", std::string(text).replace(tzi, 22, "\"TZI\"=hex:"), "TZI is 40 bytes, not 44"},
+        {"LastEntry before FirstEntry",
+         text.substr(0, dynamic) +
+             Replace(text.substr(dynamic), "\"LastEntry\"=dword:000007dd", "\"LastEntry\"=dword:000007cf"),
+         "Dynamic DST LastEntry 1999 before FirstEntry 2000"},
+        {"a year missing", text.substr(0, dynamic) + Replace(text.substr(dynamic), "\"2010\"=hex:", "\"1910\"=hex:"),
+         "Dynamic DST has no record for 2010"},
+        {"FirstEntry no DWORD",
+         text.substr(0, dynamic) + Replace(text.substr(dynamic), "\"FirstEntry\"=dword:000007d0", "\"FirstEntry\"=\"2000\""),
+         "Dynamic DST FirstEntry is no DWORD"},
+    };
+    const CheckReport original = Check(kWineExport);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CheckReport report = Check(TextToUtf16(c.copy));
+        const ZoneCheck& zone = Find(report, "Paraguay Standard Time");
+        EXPECT_EQ(zone.status, ZoneCheck::kMalformed);
+        EXPECT_EQ(zone.problem, c.problem);
+        EXPECT_NE(FormatReport(report, false).find("Paraguay Standard Time  America/Asuncion  malformed: "),
+                  std::string::npos);
+        EXPECT_EQ(report.Count(ZoneCheck::kAgrees), original.Count(ZoneCheck::kAgrees));
+    }
+}
+
+TEST(Check, UnreadableFilesGetOneClearLine)
+{
+    const std::string text = Utf16ToText(kWineExport);
+    const size_t middle = text.find("\\\r\n", text.size() / 2);
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* message;
+    } cases[] = {
+        {"cut in a UTF-16 character", kWineExport.substr(0, kWineExport.size() / 2 * 2 - 1), "truncated"},
+        {"cut in the middle of a line", kWineExport.substr(0, kWineExport.size() - 40), "truncated"},
+        {"cut after a continued line", TextToUtf16(text.substr(0, middle + 3)), "truncated"},
+        {"UTF-16 without its byte-order mark", TextToUtf16(text, false), "byte-order mark"},
+        {"UTF-16 that is no export", TextToUtf16("hello\r\n"), "no registry export"},
+        {"neither export nor INF", "hello\r\n", "neither a registry export"},
+        {"a key left open", TextToUtf16(Replace(text, "Time Zones\\Paraguay Standard Time]",
+                                                "Time Zones\\Paraguay Standard Time")),
+         "closing ']'"},
+    };
+    for (const auto& c : cases) {
+        try {
+            ReadDefinitions(c.bytes, "zones.reg");
+            ADD_FAILURE() << c.what << ": read";
+        } catch (const Failure& failure) {
+            const std::string message = failure.what();
+            EXPECT_EQ(failure.status(), kExitUnreadableInput) << c.what;
+            EXPECT_EQ(message.rfind("zones.reg: ", 0), 0u) << message;
+            EXPECT_NE(message.find(c.message), std::string::npos) << c.what << ": " << message;
+            EXPECT_EQ(message.find('\n'), std::string::npos) << message;
+        }
+    }
+}
+
+TEST(Check, UnmappedKeysAreCountedAsUnchecked)
+{
+    const std::string text = Utf16ToText(kWineExport) +
+                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\"
+                             "Nowhere Standard Time]\r\n\"TZI\"=hex:00\r\n\r\n";
+    const CheckReport report = Check(TextToUtf16(text));
+    EXPECT_EQ(Find(report, "Nowhere Standard Time").status, ZoneCheck::kUnchecked);
+    EXPECT_EQ(FormatReport(report, false).find("Nowhere"), std::string::npos);
+    EXPECT_NE(FormatReport(report, true).find("Nowhere Standard Time  unchecked: CLDR maps no zone to it\n"),
+              std::string::npos);
+    EXPECT_NE(FormatReport(report, false).find("139 zones checked, "), std::string::npos);
+    EXPECT_NE(FormatReport(report, false).find(" differ, 1 unchecked\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zoneinf

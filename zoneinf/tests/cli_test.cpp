@@ -1,0 +1,87 @@
+// zoneinf as users and scripts run it: exit statuses, messages, and output
+// written whole or not at all.
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace zoneinf {
+namespace {
+
+using testing::RunZoneinf;
+
+TEST(CommandLine, ExitStatusesAndMessages)
+{
+    const std::string data = ZONEINF_TEST_DATA;
+    const struct {
+        std::string arguments;
+        int status;
+        const char* inOutput;
+        const char* inErrors;
+    } cases[] = {
+        {"--help", 0, "Usage: zoneinf [OPTION]... ZONE...", ""},
+        {"--version", 0, "zoneinf 1.0.0\ntzdata 20", ""},
+        {"", 2, "", "zoneinf: no ZONE given (or --all)\nTry 'zoneinf --help' for more information.\n"},
+        {"--bogus UTC", 2, "", "zoneinf: unrecognized option '--bogus'"},
+        {"-q UTC", 2, "", "zoneinf: unrecognized option '-q'"},
+        {"UTC --from", 2, "", "zoneinf: option '--from' requires an argument"},
+        {"UTC --from 20x0", 2, "", "zoneinf: invalid --from year '20x0'"},
+        {"UTC --from 2030 --to 2020", 2, "", "zoneinf: --from is after --to"},
+        {"--all UTC", 2, "", "zoneinf: --all takes no ZONE"},
+        {"No/Such", 2, "", "zoneinf: unknown time zone 'No/Such'"},
+        {"../zoneinfo/UTC", 2, "", "zoneinf: unknown time zone '../zoneinfo/UTC'"},
+        {"Factory", 2, "", "zoneinf: CLDR maps no Windows key to 'Factory'; name one with --windows-key"},
+        {"Factory --windows-key 'Factory Standard Time'", 0, "Time Zones\\Factory Standard Time\"", ""},
+        {"UTC Etc/UTC", 2, "", "zoneinf: 'Etc/UTC' and 'UTC' both map to 'UTC'"},
+        {"UTC Europe/Paris --windows-key X", 2, "", "zoneinf: --windows-key goes with exactly one ZONE"},
+        {"UTC --windows-key 'A\\B'", 2, "", "is no Windows key name"},
+        {"Asia/Kolkata --to 1980", 0, ";   Asia/Kolkata -> India Standard Time\r\n", ""},
+        {"UTC --json", 2, "", "zoneinf: --json and --verbose go with --check"},
+        {"UTC --zoneinfo /nonexistent", 3, "", "zoneinf: /nonexistent: no time zone database here\n"},
+        {"UTC --windows-zones /nonexistent", 3, "", "zoneinf: /nonexistent: cannot read the Windows zone mapping\n"},
+        {"Pacific/Apia", 4, "", "zoneinf: Pacific/Apia (Samoa Standard Time): no Windows record describes 2011: "},
+        {"Pacific/Apia --approximate --from 2011 --to 2012", 0, "; Approximated: Pacific/Apia (Samoa Standard Time) 2011: ",
+         "zoneinf: approximated Pacific/Apia (Samoa Standard Time) 2011: "},
+        {"--check /nonexistent", 3, "", "zoneinf: /nonexistent: cannot read"},
+        {"--check " + data + "/wine8-time-zones.reg", 1, "Paraguay Standard Time  America/Asuncion  from ", ""},
+        {"--check " + data + "/wine8-time-zones.reg --json", 1, "\"windowsKey\": \"Paraguay Standard Time\"", ""},
+        {"--check " + data + "/wine8-time-zones.reg UTC", 2, "", "zoneinf: --check takes no ZONE"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("zoneinf " + c.arguments);
+        const testing::Run run = RunZoneinf(c.arguments);
+        EXPECT_EQ(run.status, c.status) << run.errors;
+        EXPECT_NE(run.output.find(c.inOutput), std::string::npos) << run.output.substr(0, 500);
+        EXPECT_NE(run.errors.find(c.inErrors), std::string::npos) << run.errors;
+        if (c.status >= 2) {
+            EXPECT_EQ(run.output, "") << "a failed run writes nothing";
+        }
+    }
+}
+
+TEST(CommandLine, OutputFileIsWrittenWholeOrNotAtAll)
+{
+    const auto folder = testing::ScratchFolder("output");
+    const std::string inf = (folder / "zones.inf").string();
+
+    EXPECT_EQ(RunZoneinf("America/Asuncion -o " + inf).status, 0);
+    const std::string written = testing::ReadBytes(inf);
+    EXPECT_EQ(written, RunZoneinf("America/Asuncion").output);
+    struct stat status;
+    ASSERT_EQ(stat(inf.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0666u & ~0022u) << "under the test's umask 022";
+
+    // A failed run leaves the file that was there as it was, and nothing else.
+    const testing::Run failed = RunZoneinf("Pacific/Apia -o " + inf);
+    EXPECT_EQ(failed.status, 4);
+    EXPECT_EQ(testing::ReadBytes(inf), written);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
+
+    const testing::Run unwritable = RunZoneinf("UTC -o " + (folder / "missing" / "zones.inf").string());
+    EXPECT_EQ(unwritable.status, 5);
+    EXPECT_NE(unwritable.errors.find("No such file or directory"), std::string::npos) << unwritable.errors;
+}
+
+}  // namespace
+}  // namespace zoneinf

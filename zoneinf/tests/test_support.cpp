@@ -1,0 +1,49 @@
+#include "test_support.h"
+
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace zoneinf::testing {
+
+Instant At(const std::string& text)
+{
+    using namespace std::chrono;
+    const int y = std::stoi(text.substr(0, 4));
+    const unsigned m = unsigned(std::stoi(text.substr(5, 2)));
+    const unsigned d = unsigned(std::stoi(text.substr(8, 2)));
+    const auto time = hours{std::stoi(text.substr(11, 2))} + minutes{std::stoi(text.substr(14, 2))} +
+                      seconds{std::stoi(text.substr(17, 2))};
+    return sys_days{year{y} / month{m} / day{d}} + time;
+}
+
+std::filesystem::path ScratchFolder(const std::string& name)
+{
+    const std::filesystem::path folder = std::filesystem::current_path() / "scratch" / name;
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+std::string ReadBytes(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+Run RunZoneinf(const std::string& arguments)
+{
+    const auto folder = ScratchFolder("run");
+    const std::string out = (folder / "out").string(), err = (folder / "err").string();
+    const std::string command = std::string(ZONEINF_BINARY) + " " + arguments + " >" + out + " 2>" + err;
+    Run run;
+    const int status = std::system(command.c_str());
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.output = ReadBytes(out);
+    run.errors = ReadBytes(err);
+    return run;
+}
+
+}  // namespace zoneinf::testing

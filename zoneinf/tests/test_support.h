@@ -1,0 +1,35 @@
+// Shared by zoneinf's tests: the system database and mapping, a scratch
+// folder, and instants written as text.
+#pragma once
+
+#include "time_model.h"
+#include "tz_database.h"
+
+#include <filesystem>
+#include <string>
+
+namespace zoneinf::testing {
+
+inline const TzDatabase& SystemDatabase()
+{
+    static const TzDatabase database(TzDatabase::kSystemFolder);
+    return database;
+}
+
+// "2024-03-24T03:00:00Z" as an instant.
+Instant At(const std::string& text);
+
+// A fresh folder under the test's working directory, emptied first.
+std::filesystem::path ScratchFolder(const std::string& name);
+
+std::string ReadBytes(const std::filesystem::path& path);
+
+// zoneinf itself, run with arguments as a shell would split them.
+struct Run {
+    int status = -1;
+    std::string output;
+    std::string errors;
+};
+Run RunZoneinf(const std::string& arguments);
+
+}  // namespace zoneinf::testing

@@ -1,0 +1,153 @@
+// The database side: POSIX rules from TZif footers, TZif files, and the
+// offsets per year read from them.
+#include "errors.h"
+#include "posix_tz.h"
+#include "test_support.h"
+#include "zone_timeline.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace zoneinf {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::At;
+
+TEST(PosixTz, ReadsFootersAndRefusesMalformedOnes)
+{
+    struct Case {
+        const char* text;
+        bool valid;
+        Seconds standard;
+        Seconds daylight;
+        const char* startOn2024;  // UTC instant of the 2024 start, if any
+    };
+    const Case cases[] = {
+        {"EST5EDT,M3.2.0,M11.1.0", true, -5h, -4h, "2024-03-10T07:00:00Z"},
+        {"<-03>3", true, -3h, 0s, nullptr},
+        {"IST-2IDT,M3.4.4/26,M10.5.0", true, 2h, 3h, "2024-03-29T00:00:00Z"},
+        {"<+1030>-10:30<+11>-11,M10.1.0,M4.1.0", true, 10h + 30min, 11h, "2024-10-05T15:30:00Z"},
+        {"IST-1GMT0,M10.5.0,M3.5.0/1", true, 1h, 0h, "2024-10-27T01:00:00Z"},
+        {"<-02>2<-01>,M3.5.0/-1,M10.5.0/0", true, -2h, -1h, "2024-03-31T01:00:00Z"},
+        {"XYZ-1ABC,J60/0,59/0", true, 1h, 2h, "2024-02-29T23:00:00Z"},
+        {"", false, 0s, 0s, nullptr},
+        {"EST", false, 0s, 0s, nullptr},
+        {"EST5EDT", false, 0s, 0s, nullptr},  // daylight time with no rule
+        {"<-03", false, 0s, 0s, nullptr},
+        {"EST5EDT,M13.1.0,M11.1.0", false, 0s, 0s, nullptr},
+        {"EST5EDT,M3.6.0,M11.1.0", false, 0s, 0s, nullptr},
+        {"EST5EDT,M3.2.0/168,M11.1.0", false, 0s, 0s, nullptr},
+        {"EST5EDT,M3.2.0,M11.1.0,", false, 0s, 0s, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto tz = ParsePosixTz(c.text);
+        ASSERT_EQ(tz.has_value(), c.valid);
+        if (!c.valid) {
+            continue;
+        }
+        EXPECT_EQ(tz->standardOffset, c.standard);
+        ASSERT_EQ(tz->daylight.has_value(), c.startOn2024 != nullptr);
+        if (c.startOn2024) {
+            EXPECT_EQ(tz->daylight->offset, c.daylight);
+            const Instant start = At(c.startOn2024);
+            EXPECT_EQ(tz->OffsetAt(start - 1s), c.standard);
+            EXPECT_EQ(tz->OffsetAt(start), c.daylight);
+        }
+    }
+}
+
+TEST(PosixTz, DaylightTimeKeptAllYearHasNoChanges)
+{
+    // zic writes permanent daylight time as a start and an end that meet.
+    const ZoneTimeline timeline(-3h, {}, ParsePosixTz("<-03>3<-02>,0/0,J365/25"));
+    for (int year : {2030, 2031, 2032}) {
+        EXPECT_EQ(timeline.Year(year), (YearOffsets{year, -2h, {}})) << year;
+    }
+}
+
+// The system tree is compiled "fat" (every transition to 2037 listed);
+// the same source compiled "slim" lists only the last rule's start and
+// leaves the rest to the footer. Both must give the same offsets.
+TEST(ZoneTimeline, SlimTreeReadsAsTheFatOne)
+{
+    const auto slim = testing::ScratchFolder("slim");
+    const std::string command = "/usr/sbin/zic -b slim -d '" + slim.string() + "' " +
+                                TzDatabase::kSystemFolder + std::string("/tzdata.zi");
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const TzDatabase slimDatabase(slim);
+    for (const char* zone : {"America/New_York", "America/Asuncion", "Asia/Jerusalem", "Europe/Dublin",
+                             "Australia/Lord_Howe", "America/Santiago", "Africa/Casablanca",
+                             "America/Nuuk", "Pacific/Apia", "Asia/Tehran"}) {
+        const ZoneTimeline fat = testing::SystemDatabase().Load(zone);
+        const ZoneTimeline thin = slimDatabase.Load(zone);
+        for (int year = 1970; year <= 2060; ++year) {
+            ASSERT_EQ(thin.Year(year), fat.Year(year)) << zone << " " << year;
+        }
+    }
+}
+
+TEST(ZoneTimeline, HardCasesOfTheDatabase)
+{
+    struct Case {
+        const char* zone;
+        int year;
+        YearOffsets expected;
+    };
+    const Case cases[] = {
+        {"America/Caracas", 2007, {2007, -4h, {{At("2007-12-09T07:00:00Z"), -4h, -4h - 30min}}}},
+        {"America/Caracas", 2016, {2016, -4h - 30min, {{At("2016-05-01T07:00:00Z"), -4h - 30min, -4h}}}},
+        {"Europe/Volgograd", 2020, {2020, 4h, {{At("2020-12-26T22:00:00Z"), 4h, 3h}}}},
+        {"America/Nuuk", 2023, {2023, -3h, {{At("2023-03-26T01:00:00Z"), -3h, -2h}}}},
+        {"America/Asuncion", 2025, {2025, -3h, {}}},
+        // Negative daylight time: the database's isdst flag is on in winter.
+        {"Europe/Dublin", 2024,
+         {2024, 0h, {{At("2024-03-31T01:00:00Z"), 0h, 1h}, {At("2024-10-27T01:00:00Z"), 1h, 0h}}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(testing::SystemDatabase().Load(c.zone).Year(c.year), c.expected) << c.zone << " " << c.year;
+    }
+}
+
+TEST(ZoneTimeline, UnusableFilesAreRefusedWithTheirName)
+{
+    const std::string real = testing::ReadBytes("/usr/share/zoneinfo/America/Asuncion");
+    std::string version1 = real;
+    version1[4] = '\0';
+    std::string noFooter = real;
+    noFooter.back() = 'x';
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty", ""},
+        {"truncated header", real.substr(0, 30)},
+        {"truncated data", real.substr(0, real.size() / 2)},
+        {"no magic", "TZaf" + real.substr(4)},
+        {"version 1 only", version1},
+        {"footer cut", noFooter},
+    };
+    for (const auto& [what, bytes] : cases) {
+        try {
+            ParseTzif(bytes, "Test/Zone");
+            ADD_FAILURE() << what << ": accepted";
+        } catch (const Failure& failure) {
+            EXPECT_EQ(failure.status(), kExitUnreadableInput) << what;
+            EXPECT_NE(std::string(failure.what()).find("Test/Zone"), std::string::npos) << what;
+        }
+    }
+}
+
+TEST(TzDatabase, NamesStayInsideTheTree)
+{
+    const TzDatabase& database = testing::SystemDatabase();
+    EXPECT_TRUE(database.HasZone("America/Asuncion"));
+    EXPECT_TRUE(database.SameZone("Asia/Kolkata", "Asia/Calcutta"));
+    EXPECT_FALSE(database.SameZone("Asia/Kolkata", "Asia/Dhaka"));
+    for (const char* name : {"", "/etc/passwd", "../zoneinfo/UTC", "America/../UTC", "America", "No/Such"}) {
+        EXPECT_FALSE(database.HasZone(name)) << name;
+    }
+    EXPECT_NE(database.Version(), "unknown");
+}
+
+}  // namespace
+}  // namespace zoneinf
