@@ -1,0 +1,47 @@
+# cmake --build --preset zoneinf --target package makes
+# zoneinf_<version>_amd64.deb: the optimised binary in /usr/bin, the manual
+# page, and the README's workflow, licence and changelog under
+# /usr/share/doc/zoneinf. Dependencies: tzdata and CLDR, which it reads,
+# and the shared libraries it links, as dpkg-shlibdeps finds them.
+include(GNUInstallDirs)
+
+# Debian's usual hardening.
+target_compile_options(zoneinf_core PRIVATE -D_FORTIFY_SOURCE=2 -fstack-protector-strong)
+target_compile_options(zoneinf PRIVATE -D_FORTIFY_SOURCE=2 -fstack-protector-strong)
+target_link_options(zoneinf PRIVATE -Wl,-z,relro -Wl,-z,now)
+
+# Compressed as Debian policy wants, without a timestamp.
+set(package_docs ${CMAKE_CURRENT_BINARY_DIR}/package-docs)
+file(MAKE_DIRECTORY ${package_docs})
+foreach(document doc/zoneinf.1 doc/changelog)
+    get_filename_component(name ${document} NAME)
+    add_custom_command(OUTPUT ${package_docs}/${name}.gz
+        COMMAND gzip -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/${document} > ${package_docs}/${name}.gz
+        DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${document})
+    list(APPEND compressed_docs ${package_docs}/${name}.gz)
+endforeach()
+add_custom_target(package_docs ALL DEPENDS ${compressed_docs})
+
+install(TARGETS zoneinf RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${package_docs}/zoneinf.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES README.md doc/copyright ${package_docs}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME zoneinf)
+set(CPACK_PACKAGE_VENDOR "The zonechange developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Windows time-zone definitions from the IANA time zone database")
+set(CPACK_PACKAGE_DESCRIPTION "zoneinf writes the TZI and Dynamic DST records Windows computes local time
+from, for any IANA zone, as an INF file that zonechange.exe applies. Each
+record is proven against the database before it is written. It also checks
+the records exported from Windows machines (reg export) and lists the zones
+that are stale.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The zonechange developers <zonechange-dev@lists.example.org>")
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "tzdata, unicode-cldr-core")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
+include(CPack)

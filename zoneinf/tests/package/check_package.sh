@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# One check of the built Debian package, by name:
+#   check_package.sh CHECK DEB UNPACKED_DIR VERSION
+set -euo pipefail
+check=$1 deb=$2 unpacked=$3 version=$4
+
+if [ ! -f "$deb" ]; then
+    echo "no $deb: build it with cmake --build --preset zoneinf --target package" >&2
+    exit 1
+fi
+binary=$unpacked/usr/bin/zoneinf
+manual=$unpacked/usr/share/man/man1/zoneinf.1.gz
+
+# The long options a text lists, one per line, sorted.
+long_options() { grep -oE -- '--[a-z][a-z-]*' | sort -u; }
+
+case $check in
+unpacked_binary_runs)
+    rm -rf "$unpacked"
+    dpkg -x "$deb" "$unpacked"
+    "$binary" --version
+    [ "$("$binary" --version | head -n 1)" = "zoneinf $version" ]
+    ;;
+contents)
+    dpkg-deb -c "$deb"
+    listing=$(dpkg-deb -c "$deb" | awk '{print $6}')
+    for path in ./usr/bin/zoneinf ./usr/share/man/man1/zoneinf.1.gz ./usr/share/doc/zoneinf/README.md \
+        ./usr/share/doc/zoneinf/copyright ./usr/share/doc/zoneinf/changelog.gz; do
+        grep -qxF "$path" <<<"$listing" || { echo "missing: $path" >&2; exit 1; }
+    done
+    # Optimised and stripped, with no sanitizer runtime.
+    ! readelf -d "$binary" | grep -E 'libasan|libubsan'
+    ! readelf -S "$binary" | grep -q '\.debug_info'
+    ;;
+depends)
+    depends=$(dpkg-deb -f "$deb" Depends)
+    echo "Depends: $depends"
+    for package in tzdata unicode-cldr-core libc6 libstdc++6 libpugixml1v5; do
+        tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$package" ||
+            { echo "no dependency on $package" >&2; exit 1; }
+    done
+    [ "$(dpkg-deb -f "$deb" Version)" = "$version" ]
+    ;;
+lintian)
+    lintian --fail-on error --display-level '>=warning' "$deb"
+    ;;
+manual_page)
+    warnings=$(MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || { echo "$warnings" >&2; exit 1; }
+    MANWIDTH=80 man -l "$manual" 2>/dev/null | grep -q '^EXIT STATUS'
+    ;;
+help_matches_manual_page)
+    from_help=$("$binary" --help | long_options)
+    from_page=$(zcat "$manual" | sed -n '/^\.SH OPTIONS/,/^\.SH/p' | sed 's/\\-/-/g' | long_options)
+    echo "--help:       $(echo $from_help)"
+    echo "manual page:  $(echo $from_page)"
+    [ -n "$from_help" ] && [ "$from_help" = "$from_page" ]
+    ;;
+*)
+    echo "unknown check $check" >&2
+    exit 2
+    ;;
+esac
