@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, then configures, builds and
 # tests every preset:
-#   native  unit tests of the run sequence (AddressSanitizer, UBSan)
+#   native  unit tests of the run sequence and of zoneinf, with zoneinf's
+#           proof over every zone (AddressSanitizer, UBSan)
+#   zoneinf zoneinf's Debian package: contents, lintian, manual page
 #   win32   the 32-bit executable: format, imports, size, version, package
-#   win64   end-to-end tests of the real executable under Wine
-#   fuzz    a short libFuzzer run over the run sequence
+#   win64   end-to-end tests of the real executable, and of zoneinf's INFs
+#           and --check, under Wine
+#   fuzz    short libFuzzer runs over the run sequence and --check's reader
 # and checks that two clean 32-bit builds are byte-identical. Ends with
 # CTest's summary.
 set -euo pipefail
@@ -12,7 +15,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-presets=(native win32 win64 fuzz)
+presets=(native zoneinf win32 win64 fuzz)
 
 for preset in "${presets[@]}"; do
     cmake --preset "$preset"

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Times zoneinf's two jobs with the optimised build: writing every zone
+# (--all, 1970-2037) and checking a full export (Wine 8's, about 140 zones,
+# this year to 2037). Prints the median of RUNS runs of each (default 10).
+#   scripts/bench-zoneinf.sh [RUNS]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-10}
+
+scripts/install-deps.sh
+cmake --preset zoneinf >/dev/null
+cmake --build --preset zoneinf --parallel 2 >/dev/null 2>&1
+zoneinf=build/zoneinf/zoneinf/zoneinf
+export_file=zoneinf/tests/data/wine8-time-zones.reg
+
+median_ms() { # COMMAND...: the median wall time of $runs runs, in milliseconds
+    local times=()
+    for _ in $(seq "$runs"); do
+        local start end
+        start=$(date +%s%N)
+        "$@" >/dev/null 2>&1 || true
+        end=$(date +%s%N)
+        times+=($(((end - start) / 1000000)))
+    done
+    printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p"
+}
+
+echo "zoneinf --all --approximate (139 zones, 1970-2037): $(median_ms "$zoneinf" --all --approximate) ms"
+echo "zoneinf --check (Wine 8's export of 139 zones, this year to 2037): $(median_ms "$zoneinf" --check "$export_file") ms"
