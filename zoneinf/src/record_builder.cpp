@@ -3,8 +3,6 @@
 #include "record_evaluator.h"
 
 #include <algorithm>
-#include <limits>
-#include <tuple>
 #include <vector>
 
 namespace zoneinf {
