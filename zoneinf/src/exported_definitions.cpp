@@ -416,6 +416,16 @@ std::vector<ExportedZone> ParseInf(const std::string& text, const std::string& n
     return collector.Take();
 }
 
+// A file with no zone at all is the wrong file, not a clean machine.
+ExportedDefinitions WithZones(ExportedDefinitions definitions, const std::string& name)
+{
+    if (definitions.zones.empty()) {
+        Unreadable(name, "no keys under HKEY_LOCAL_MACHINE\\" + std::string(kTimeZonesKey) + " in this " +
+                             definitions.format);
+    }
+    return definitions;
+}
+
 }  // namespace
 
 ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name)
@@ -440,7 +450,7 @@ ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string&
             definitions.format = firstLine == "REGEDIT4" ? "REGEDIT4 export" : "reg export (UTF-8)";
         }
         definitions.zones = ParseRegExport(text, name);
-        return definitions;
+        return WithZones(std::move(definitions), name);
     }
     if (!definitions.format.empty()) {
         Unreadable(name, "UTF-16 text that is no registry export (no \"Windows Registry Editor Version 5.00\")");
@@ -449,7 +459,7 @@ ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string&
         if (Lower(Trim(WithoutComment(line))) == "[version]") {
             definitions.format = "INF";
             definitions.zones = ParseInf(text, name);
-            return definitions;
+            return WithZones(std::move(definitions), name);
         }
     }
     Unreadable(name, "neither a registry export (\"Windows Registry Editor Version 5.00\", \"REGEDIT4\") nor an INF");

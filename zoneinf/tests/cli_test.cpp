@@ -44,6 +44,8 @@ TEST(CommandLine, ExitStatusesAndMessages)
         {"Pacific/Apia --approximate --from 2011 --to 2012", 0, "; Approximated: Pacific/Apia (Samoa Standard Time) 2011: ",
          "zoneinf: approximated Pacific/Apia (Samoa Standard Time) 2011: "},
         {"--check /nonexistent", 3, "", "zoneinf: /nonexistent: cannot read"},
+        {"--check " + std::string(ZONEINF_SOURCE_DIR) + "/../examples/zona.inf", 3, "",
+         "zona.inf: no keys under HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones in this INF\n"},
         {"--check " + data + "/wine8-time-zones.reg", 1, "Paraguay Standard Time  America/Asuncion  from ", ""},
         {"--check " + data + "/wine8-time-zones.reg --json", 1, "\"windowsKey\": \"Paraguay Standard Time\"", ""},
         {"--check " + data + "/wine8-time-zones.reg UTC", 2, "", "zoneinf: --check takes no ZONE"},

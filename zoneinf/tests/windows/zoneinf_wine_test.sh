@@ -18,18 +18,7 @@ export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,ms
 wine=/usr/lib/wine/wine64
 trap '/usr/lib/wine/wineserver -k 2>/dev/null; true' EXIT
 
-passed=0 failed=0
-check() {
-    local name=$1
-    shift
-    if "$@"; then
-        echo "ok      $name"
-        passed=$((passed + 1))
-    else
-        echo "FAILED  $name"
-        failed=$((failed + 1))
-    fi
-}
+. "$(dirname "$0")/../../../scripts/check-lines.sh"
 status_is() { # EXPECTED COMMAND...: runs the command, shows its output, compares its status
     local expected=$1 status=0
     shift
@@ -72,5 +61,4 @@ check "  ... and no longer flags Paraguay" eval '! flags_paraguay'
 check "an INF zoneinf just wrote checks clean (status 0)" \
     status_is 0 sh -c "'$zoneinf' America/Asuncion -o '$work/paraguay.inf' && '$zoneinf' --check '$work/paraguay.inf'"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+report_checks
