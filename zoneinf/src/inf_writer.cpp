@@ -96,7 +96,8 @@ std::string WriteInf(const InfSource& source, const std::vector<WindowsZone>& zo
         }
     }
     inf.Comment("Apply elevated (the records are under HKLM), e.g.");
-    inf.Comment("  zonechange.exe /i zones.inf /z \"" + (zones.empty() ? "" : zones.front().windowsKey) + "\"");
+    inf.Comment("  zonechange.exe /i " + source.fileName + " /z \"" +
+                (zones.empty() ? "" : zones.front().windowsKey) + "\"");
     inf.Line();
     inf.Line("[Version]");
     inf.Line("Signature=\"$Windows NT$\"");

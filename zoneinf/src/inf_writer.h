@@ -15,6 +15,7 @@ struct InfSource {
     std::string programVersion;   // "1.0.0"
     std::string databaseVersion;  // "2026f"
     YearRange years;
+    std::string fileName = "zones.inf";  // as the example command in the head names it
 };
 
 // ASCII with CR LF line ends. For each zone: DelReg of the old

@@ -12,6 +12,7 @@
 #include "windows_zone_map.h"
 
 #include <chrono>
+#include <filesystem>
 #include <iostream>
 
 using namespace zoneinf;
@@ -73,7 +74,14 @@ int Generate(const Options& options)
             std::cerr << "zoneinf: approximated " << zone << " (" << key << ") " << DescribeChanges(year) << "\n";
         }
     }
-    const std::string inf = WriteInf({ZONEINF_VERSION, database.Version(), years}, zones);
+    InfSource source{ZONEINF_VERSION, database.Version(), years};
+    if (options.output) {
+        const std::string name = std::filesystem::path(*options.output).filename().string();
+        if (IsPlainKeyName(name)) {  // the INF stays ASCII
+            source.fileName = name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
+        }
+    }
+    const std::string inf = WriteInf(source, zones);
     if (options.output) {
         WriteFileWhole(*options.output, inf);
     } else {
