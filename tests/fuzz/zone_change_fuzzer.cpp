@@ -13,17 +13,10 @@
 #include <vector>
 
 #include "fake_platform.h"
+#include "fuzz_check.h"
 #include "zone_change.h"
 
 namespace {
-
-#define FUZZ_CHECK(condition)                                                  \
-    do {                                                                       \
-        if (!(condition)) {                                                    \
-            std::fprintf(stderr, "check failed: %s (line %d)\n", #condition, __LINE__); \
-            std::abort();                                                      \
-        }                                                                      \
-    } while (0)
 
 // What a run must have done, worked out from its inputs.
 struct Expected {

@@ -4,23 +4,14 @@
 // Failure: never a crash, a hang or an out-of-bounds access (AddressSanitizer
 // and UBSan are on).
 #include "errors.h"
+#include "fuzz_check.h"
 #include "exported_definitions.h"
 #include "record_evaluator.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
-
-#define FUZZ_CHECK(condition)                                                           \
-    do {                                                                                \
-        if (!(condition)) {                                                             \
-            std::fprintf(stderr, "check failed: %s (line %d)\n", #condition, __LINE__); \
-            std::abort();                                                               \
-        }                                                                               \
-    } while (0)
 
 using namespace zoneinf;
 
