@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
@@ -19,7 +21,10 @@ Instant At(const std::string& text)
 
 std::filesystem::path ScratchFolder(const std::string& name)
 {
-    const std::filesystem::path folder = std::filesystem::current_path() / "scratch" / name;
+    // One folder per test: CTest runs the tests in parallel processes.
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string owner = test ? std::string(test->test_suite_name()) + "." + test->name() : "none";
+    const std::filesystem::path folder = std::filesystem::current_path() / "scratch" / owner / name;
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     return folder;
