@@ -20,13 +20,10 @@ std::string CityOf(const std::string& zoneName)
     return city;
 }
 
-// "(UTC-03:00)", "(UTC+05:45)", "(UTC)" as Windows shows them
+// "(UTC-03:00)", "(UTC+05:45)", "(UTC+00:00)" as Windows shows them
 std::string DisplayOffset(const TziRecord& tzi)
 {
     const Seconds offset{-(tzi.bias + tzi.standardBias) * 60LL};
-    if (offset == Seconds{0}) {
-        return "(UTC)";
-    }
     std::string text = "(";
     text += FormatOffset(offset);
     text += ')';
