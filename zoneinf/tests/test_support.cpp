@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace zoneinf::testing {
 
@@ -19,12 +20,33 @@ Instant At(const std::string& text)
     return sys_days{year{y} / month{m} / day{d}} + time;
 }
 
+namespace {
+
+// The process's scratch folders, removed when the test program ends.
+struct ScratchRoot {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("zoneinf-tests-" + std::to_string(::getpid()));
+    ~ScratchRoot()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
+const std::filesystem::path& ScratchRootPath()
+{
+    static const ScratchRoot root;
+    return root.path;
+}
+
+}  // namespace
+
 std::filesystem::path ScratchFolder(const std::string& name)
 {
     // One folder per test: CTest runs the tests in parallel processes.
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string owner = test ? std::string(test->test_suite_name()) + "." + test->name() : "none";
-    const std::filesystem::path folder = std::filesystem::current_path() / "scratch" / owner / name;
+    const std::filesystem::path folder = ScratchRootPath() / owner / name;
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     return folder;

@@ -19,7 +19,8 @@ inline const TzDatabase& SystemDatabase()
 // "2024-03-24T03:00:00Z" as an instant.
 Instant At(const std::string& text);
 
-// A fresh folder under the test's working directory, emptied first.
+// A fresh folder of the running test's own under the temporary folder,
+// emptied first.
 std::filesystem::path ScratchFolder(const std::string& name);
 
 std::string ReadBytes(const std::filesystem::path& path);
