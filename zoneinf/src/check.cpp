@@ -88,8 +88,13 @@ std::string FormatReport(const CheckReport& report, bool verbose)
         if (zone.status == ZoneCheck::kDiffers) {
             text << zone.windowsKey << "  " << zone.zone << "  from " << FormatInstant(zone.firstDifference)
                  << " Windows gives " << FormatOffset(zone.windowsOffset) << ", the database "
-                 << FormatOffset(zone.databaseOffset) << "; " << zone.disagreeingChanges
-                 << (zone.disagreeingChanges == 1 ? " change" : " changes") << " of offset disagree\n";
+                 << FormatOffset(zone.databaseOffset) << "; ";
+            if (zone.disagreeingChanges == 0) {
+                text << "no change of offset disagrees, the offset between them does\n";
+            } else {
+                text << zone.disagreeingChanges << (zone.disagreeingChanges == 1 ? " change" : " changes")
+                     << " of offset disagree\n";
+            }
         } else if (zone.status == ZoneCheck::kMalformed) {
             text << zone.windowsKey << "  " << zone.zone << "  malformed: " << zone.problem << "\n";
         } else if (zone.status == ZoneCheck::kUnchecked && verbose) {
