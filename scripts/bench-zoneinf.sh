@@ -11,7 +11,8 @@ scripts/install-deps.sh
 cmake --preset zoneinf >/dev/null
 cmake --build --preset zoneinf --parallel 2 >/dev/null 2>&1
 zoneinf=build/zoneinf/zoneinf/zoneinf
-export_file=zoneinf/tests/data/wine8-time-zones.reg
+export_file=build/zoneinf-bench/wine-time-zones.reg
+[ -f "$export_file" ] || scripts/export-wine-time-zones.sh "$export_file" build/zoneinf-bench/wineprefix >/dev/null
 
 median_ms() { # COMMAND...: the median wall time of $runs runs, in milliseconds
     local times=()

@@ -12,7 +12,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const std::string kWineExport = testing::ReadBytes(ZONEINF_TEST_DATA "/wine8-time-zones.reg");
+const std::string kWineExport = testing::ReadBytes(ZONEINF_WINE_EXPORT);
 
 // The export is ASCII once decoded, so its copies are edited as text.
 std::string Utf16ToText(const std::string& bytes)

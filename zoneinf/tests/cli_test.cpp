@@ -13,7 +13,7 @@ using testing::RunZoneinf;
 
 TEST(CommandLine, ExitStatusesAndMessages)
 {
-    const std::string data = ZONEINF_TEST_DATA;
+    const std::string wineExport = ZONEINF_WINE_EXPORT;
     const struct {
         std::string arguments;
         int status;
@@ -46,9 +46,9 @@ TEST(CommandLine, ExitStatusesAndMessages)
         {"--check /nonexistent", 3, "", "zoneinf: /nonexistent: cannot read"},
         {"--check " + std::string(ZONEINF_SOURCE_DIR) + "/../examples/zona.inf", 3, "",
          "zona.inf: no keys under HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones in this INF\n"},
-        {"--check " + data + "/wine8-time-zones.reg", 1, "Paraguay Standard Time  America/Asuncion  from ", ""},
-        {"--check " + data + "/wine8-time-zones.reg --json", 1, "\"windowsKey\": \"Paraguay Standard Time\"", ""},
-        {"--check " + data + "/wine8-time-zones.reg UTC", 2, "", "zoneinf: --check takes no ZONE"},
+        {"--check " + wineExport, 1, "Paraguay Standard Time  America/Asuncion  from ", ""},
+        {"--check " + wineExport + " --json", 1, "\"windowsKey\": \"Paraguay Standard Time\"", ""},
+        {"--check " + wineExport + " UTC", 2, "", "zoneinf: --check takes no ZONE"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("zoneinf " + c.arguments);

@@ -14,11 +14,12 @@ rm -rf "$work"
 mkdir -p "$work/tool"
 cp "$zonechange" "$settz" "$work/tool/"
 cp "$zone_time_check" "$work/"
-export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wine=/usr/lib/wine/wine64
+scripts=$(cd "$(dirname "$0")/../../../scripts" && pwd)
+. "$scripts/wine-tool-folder.sh"
+. "$scripts/check-lines.sh"
+use_wine_prefix "$work/wineprefix" >/dev/null
 trap '/usr/lib/wine/wineserver -k 2>/dev/null; true' EXIT
 
-. "$(dirname "$0")/../../../scripts/check-lines.sh"
 status_is() { # EXPECTED COMMAND...: runs the command, shows its output, compares its status
     local expected=$1 status=0
     shift
@@ -27,14 +28,9 @@ status_is() { # EXPECTED COMMAND...: runs the command, shows its output, compare
     [ "$status" -eq "$expected" ] || { echo "        status $status, expected $expected"; return 1; }
 }
 run_in() { (cd "$1" && shift && "$@"); }
-export_zones() {
-    run_in "$work" "$wine" reg export 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Time Zones' "$1" /y >/dev/null 2>&1 &&
-        /usr/lib/wine/wineserver -w && [ -s "$work/$1" ]
-}
+export_zones() { "$scripts/export-wine-time-zones.sh" "$work/$1" "$WINEPREFIX" >/dev/null; }
 flags_paraguay() { grep -q '^Paraguay Standard Time  America/Asuncion  from ' "$work/last.out"; }
 july_2025=1751328000 # 2025-07-01T00:00:00Z
-
-"$wine" wineboot --init >/dev/null 2>&1
 
 check "Wine's own records exported" export_zones before.reg
 check "--check flags Wine's stale Paraguay record (status 1)" status_is 1 "$zoneinf" --check "$work/before.reg"
