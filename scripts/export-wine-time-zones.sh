@@ -10,10 +10,10 @@ prefix=$(realpath -m "$2")
 cd "$(dirname "$0")/.."
 . scripts/wine-tool-folder.sh
 
-use_wine_prefix "$prefix"
 folder=$(dirname "$output")
 name=$(basename "$output")
-mkdir -p "$folder"
+mkdir -p "$folder" "$(dirname "$prefix")"
+use_wine_prefix "$prefix"
 (cd "$folder" && "$wine" reg export 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Time Zones' \
     "$name.partial" /y >/dev/null 2>&1)
 # The export is whole once the prefix's processes have ended.
