@@ -1,13 +1,12 @@
 #include "check.h"
 
 #include "errors.h"
-#include "output_file.h"
+#include "whole_file.h"
 #include "record_evaluator.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 
 namespace zoneinf {
@@ -101,10 +100,8 @@ std::string FormatReport(const CheckReport& report, bool verbose)
             text << zone.windowsKey << "  unchecked: " << zone.problem << "\n";
         }
     }
-    const int unchecked = report.Count(ZoneCheck::kUnchecked);
-    text << int(report.zones.size()) - unchecked << " zones checked, "
-         << report.Count(ZoneCheck::kDiffers) + report.Count(ZoneCheck::kMalformed) << " differ, "
-         << unchecked << " unchecked\n";
+    text << report.Checked() << " zones checked, " << report.Differing() << " differ, "
+         << report.Count(ZoneCheck::kUnchecked) << " unchecked\n";
     return text.str();
 }
 
@@ -134,10 +131,9 @@ std::string FormatJson(const CheckReport& report)
     document["tzdata"] = report.databaseVersion;
     document["fromYear"] = report.years.first;
     document["toYear"] = report.years.last;
-    const int unchecked = report.Count(ZoneCheck::kUnchecked);
-    document["checked"] = int(report.zones.size()) - unchecked;
-    document["differ"] = report.Count(ZoneCheck::kDiffers) + report.Count(ZoneCheck::kMalformed);
-    document["unchecked"] = unchecked;
+    document["checked"] = report.Checked();
+    document["differ"] = report.Differing();
+    document["unchecked"] = report.Count(ZoneCheck::kUnchecked);
     document["zones"] = std::move(zones);
     return document.dump(2) + "\n";
 }
@@ -145,18 +141,16 @@ std::string FormatJson(const CheckReport& report)
 int RunCheck(const Options& options, YearRange years)
 {
     const std::string& path = *options.check;
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    if (!file || !(bytes << file.rdbuf())) {
+    const auto bytes = ReadFileWhole(path);
+    if (!bytes) {
         throw Failure(kExitUnreadableInput, path + ": cannot read (missing, unreadable or empty)");
     }
     const TzDatabase database(options.zoneinfo);
     const WindowsZoneMap map = WindowsZoneMap::Load(options.windowsZones);
-    CheckReport report = CheckDefinitions(ReadDefinitions(bytes.str(), path), database, map, years);
+    CheckReport report = CheckDefinitions(ReadDefinitions(*bytes, path), database, map, years);
     report.file = path;
     WriteStandardOutput(options.json ? FormatJson(report) : FormatReport(report, options.verbose));
-    const bool differ = report.Count(ZoneCheck::kDiffers) + report.Count(ZoneCheck::kMalformed) > 0;
-    return differ ? kExitZonesDiffer : kExitSuccess;
+    return report.Differing() > 0 ? kExitZonesDiffer : kExitSuccess;
 }
 
 }  // namespace zoneinf

@@ -37,6 +37,9 @@ struct CheckReport {
     std::vector<ZoneCheck> zones;
 
     int Count(ZoneCheck::Status status) const;
+    int Checked() const { return int(zones.size()) - Count(ZoneCheck::kUnchecked); }
+    // Malformed definitions are wrong ones: they count among those that differ.
+    int Differing() const { return Count(ZoneCheck::kDiffers) + Count(ZoneCheck::kMalformed); }
 };
 
 CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDatabase& database,

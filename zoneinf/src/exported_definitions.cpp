@@ -134,20 +134,20 @@ public:
         const std::string subkey = separator == std::string::npos ? "" : relativeKey.substr(separator + 1);
         ExportedZone& zone = Zone(key);
         if (subkey.empty() && Lower(name) == "tzi") {
-            Binary(zone, name, value, [&](auto bytes) { zone.tzi = bytes; });
+            if (const RegistryValue* tzi = Expect(zone, name, value, RegistryValue::kBinary)) {
+                zone.tzi = tzi->bytes;
+            }
         } else if (Lower(subkey) == "dynamic dst") {
             long year = 0;
             const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), year);
             if (Lower(name) == "firstentry" || Lower(name) == "lastentry") {
-                if (!value) {
-                    zone.badValues.push_back("Dynamic DST " + name + " has data that cannot be read");
-                } else if (value->type != RegistryValue::kDword) {
-                    zone.badValues.push_back("Dynamic DST " + name + " is no DWORD");
-                } else {
-                    (Lower(name) == "firstentry" ? zone.firstEntry : zone.lastEntry) = value->dword;
+                if (const RegistryValue* entry = Expect(zone, "Dynamic DST " + name, value, RegistryValue::kDword)) {
+                    (Lower(name) == "firstentry" ? zone.firstEntry : zone.lastEntry) = entry->dword;
                 }
             } else if (error == std::errc() && end == name.data() + name.size()) {
-                Binary(zone, name, value, [&](auto bytes) { zone.years[year] = bytes; });
+                if (const RegistryValue* record = Expect(zone, name, value, RegistryValue::kBinary)) {
+                    zone.years[year] = record->bytes;
+                }
             }
         }
     }
@@ -169,17 +169,18 @@ private:
         zone.windowsKey = key;
         return zone;
     }
-    template <typename Store>
-    static void Binary(ExportedZone& zone, const std::string& name, const std::optional<RegistryValue>& value,
-                       Store store)
+    // The value when it has the type expected; otherwise the zone notes why not.
+    static const RegistryValue* Expect(ExportedZone& zone, const std::string& what,
+                                       const std::optional<RegistryValue>& value, RegistryValue::Type type)
     {
         if (!value) {
-            zone.badValues.push_back(name + " has data that cannot be read");
-        } else if (value->type != RegistryValue::kBinary) {
-            zone.badValues.push_back(name + " is no binary value");
+            zone.badValues.push_back(what + " has data that cannot be read");
+        } else if (value->type != type) {
+            zone.badValues.push_back(what + (type == RegistryValue::kDword ? " is no DWORD" : " is no binary value"));
         } else {
-            store(value->bytes);
+            return &*value;
         }
+        return nullptr;
     }
 
     std::map<std::string, ExportedZone> zones_;
@@ -201,6 +202,19 @@ bool ParseHexBytes(const std::string& list, std::vector<std::uint8_t>& bytes)
         position = comma + 1;
     }
     return true;
+}
+
+// Data of a registry type (REG_BINARY 3, REG_DWORD 4, ...) as bytes.
+RegistryValue ValueOf(unsigned registryType, std::vector<std::uint8_t> bytes)
+{
+    RegistryValue value;
+    value.type = registryType == 3 ? RegistryValue::kBinary : RegistryValue::kOther;
+    if (registryType == 4 && bytes.size() == 4) {
+        value.type = RegistryValue::kDword;
+        value.dword = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::uint32_t(bytes[3]) << 24;
+    }
+    value.bytes = std::move(bytes);
+    return value;
 }
 
 // A value's data as an export writes it: "text", dword:0000012c,
@@ -235,15 +249,11 @@ std::optional<RegistryValue> ParseRegData(const std::string& data)
     } else {
         return std::nullopt;
     }
-    if (!ParseHexBytes(data.substr(listStart), value.bytes)) {
+    std::vector<std::uint8_t> bytes;
+    if (!ParseHexBytes(data.substr(listStart), bytes)) {
         return std::nullopt;
     }
-    value.type = type == 3 ? RegistryValue::kBinary : RegistryValue::kOther;
-    if (type == 4 && value.bytes.size() == 4) {
-        value.type = RegistryValue::kDword;
-        value.dword = value.bytes[0] | value.bytes[1] << 8 | value.bytes[2] << 16 | std::uint32_t(value.bytes[3]) << 24;
-    }
-    return value;
+    return ValueOf(type, std::move(bytes));
 }
 
 std::vector<ExportedZone> ParseRegExport(const std::string& text, const std::string& name)
@@ -338,6 +348,35 @@ std::string WithoutComment(const std::string& line)
     return line;
 }
 
+// An AddReg line's data by its flags: FLG_ADDREG_BINVALUETYPE for bytes,
+// FLG_ADDREG_TYPE_DWORD for a number or four bytes, 0 for a string.
+std::optional<RegistryValue> InfValue(unsigned long flags, const std::vector<std::string>& data)
+{
+    const unsigned long type = flags & 0xFFFF0001;  // FLG_ADDREG_TYPE_MASK
+    RegistryValue value;
+    if (type == 0) {
+        value.type = RegistryValue::kString;
+        return value;
+    }
+    if (type == 0x00010001 && data.size() == 1) {
+        value.type = RegistryValue::kDword;
+        value.dword = std::uint32_t(std::strtoul(data[0].c_str(), nullptr, 0));
+        return value;
+    }
+    if (type != 0x00000001 && type != 0x00010001) {
+        return value;
+    }
+    std::string list;
+    for (const std::string& byte : data) {
+        list += (list.empty() ? "" : ",") + byte;
+    }
+    std::vector<std::uint8_t> bytes;
+    if (!ParseHexBytes(list, bytes)) {
+        return std::nullopt;
+    }
+    return ValueOf(type == 0x00000001 ? 3 : 4, std::move(bytes));
+}
+
 std::vector<ExportedZone> ParseInf(const std::string& text, const std::string& name)
 {
     std::map<std::string, std::vector<std::string>> sections;
@@ -387,29 +426,8 @@ std::vector<ExportedZone> ParseInf(const std::string& text, const std::string& n
             if (flags & 0x00000014) {  // FLG_ADDREG_DELVAL, FLG_ADDREG_KEYONLY
                 continue;
             }
-            std::optional<RegistryValue> value = RegistryValue{};
-            std::vector<std::string> data(fields.begin() + std::min<size_t>(4, fields.size()), fields.end());
-            const unsigned long type = flags & 0xFFFF0001;
-            if (type == 0x00010001 && data.size() == 1) {  // FLG_ADDREG_TYPE_DWORD, as a number
-                value->type = RegistryValue::kDword;
-                value->dword = std::uint32_t(std::strtoul(data[0].c_str(), nullptr, 0));
-            } else if (type == 0x00000001 || type == 0x00010001) {
-                std::string list;
-                for (const std::string& byte : data) {
-                    list += (list.empty() ? "" : ",") + byte;
-                }
-                if (!ParseHexBytes(list, value->bytes)) {
-                    value = std::nullopt;
-                } else if (type == 0x00000001) {
-                    value->type = RegistryValue::kBinary;
-                } else if (value->bytes.size() == 4) {
-                    value->type = RegistryValue::kDword;
-                    value->dword = value->bytes[0] | value->bytes[1] << 8 | value->bytes[2] << 16 |
-                                   std::uint32_t(value->bytes[3]) << 24;
-                }
-            } else if (type == 0) {
-                value->type = RegistryValue::kString;
-            }
+            const std::vector<std::string> data(fields.begin() + std::min<size_t>(4, fields.size()), fields.end());
+            const std::optional<RegistryValue> value = InfValue(flags, data);
             collector.Add(*relativeKey, fields[2], value);
         }
     }

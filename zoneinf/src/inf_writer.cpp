@@ -60,12 +60,12 @@ std::string Hex(const TziRecord& record)
 
 }  // namespace
 
-bool IsPlainKeyName(const std::string& key)
+bool IsPlainInfText(const std::string& text)
 {
-    if (key.empty() || key.size() > 128) {
+    if (text.empty() || text.size() > 128) {
         return false;
     }
-    for (char c : key) {
+    for (char c : text) {
         if (c < 0x20 || c > 0x7e || c == '\\' || c == '"' || c == '%') {
             return false;
         }

@@ -23,7 +23,8 @@ struct InfSource {
 // and, only where missing, Display, Std and Dlt.
 std::string WriteInf(const InfSource& source, const std::vector<WindowsZone>& zones);
 
-// Whether a key can stand in an INF string and a registry path as it is.
-bool IsPlainKeyName(const std::string& key);
+// Whether a text (a key, a file name) can stand in an INF string and a
+// registry path as it is: printable ASCII without \, " or %.
+bool IsPlainInfText(const std::string& text);
 
 }  // namespace zoneinf

@@ -6,7 +6,7 @@
 #include "errors.h"
 #include "inf_writer.h"
 #include "options.h"
-#include "output_file.h"
+#include "whole_file.h"
 #include "tz_database.h"
 #include "windows_zone.h"
 #include "windows_zone_map.h"
@@ -28,7 +28,7 @@ int CurrentYear()
 std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& options,
                                                                const TzDatabase& database)
 {
-    if (options.windowsKey && !IsPlainKeyName(*options.windowsKey)) {
+    if (options.windowsKey && !IsPlainInfText(*options.windowsKey)) {
         throw Failure(kExitUsage, "'" + *options.windowsKey +
                                       "' is no Windows key name (printable ASCII, no \\, \" or %)");
     }
@@ -41,9 +41,7 @@ std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& opt
     }
     std::vector<std::pair<std::string, std::string>> zones;
     for (const std::string& zone : options.zones) {
-        if (!database.HasZone(zone)) {
-            throw Failure(kExitUsage, "unknown time zone '" + zone + "' in " + database.Folder().string());
-        }
+        database.RequireZone(zone);
         std::optional<std::string> key = options.windowsKey;
         if (!key) {
             key = map->KeyFor(zone, [&](const std::string& a, const std::string& b) {
@@ -77,7 +75,7 @@ int Generate(const Options& options)
     InfSource source{ZONEINF_VERSION, database.Version(), years};
     if (options.output) {
         const std::string name = std::filesystem::path(*options.output).filename().string();
-        if (IsPlainKeyName(name)) {  // the INF stays ASCII
+        if (IsPlainInfText(name)) {
             source.fileName = name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
         }
     }

@@ -78,8 +78,23 @@ std::optional<TziRecord> MakeRecord(Seconds standard, Seconds daylight, std::opt
     return record;
 }
 
-// Records that might read as the year's offsets, in order of preference:
-// daylight time ahead of standard time before the other way round.
+// The records that could be made, daylight time ahead of standard time
+// before the other way round.
+std::vector<TziRecord> InPreferredOrder(const std::vector<std::optional<TziRecord>>& candidates)
+{
+    std::vector<TziRecord> records;
+    for (const auto& candidate : candidates) {
+        if (candidate) {
+            records.push_back(*candidate);
+        }
+    }
+    std::stable_sort(records.begin(), records.end(), [](const TziRecord& a, const TziRecord& b) {
+        return (a.daylightBias <= 0) > (b.daylightBias <= 0);
+    });
+    return records;
+}
+
+// Records that might read as the year's offsets, in order of preference.
 std::vector<TziRecord> Candidates(const YearOffsets& year, bool round)
 {
     std::vector<std::optional<TziRecord>> candidates;
@@ -104,35 +119,26 @@ std::vector<TziRecord> Candidates(const YearOffsets& year, bool round)
         candidates.push_back(MakeRecord(year.atStart, changes[0].after, second, first, round));
         candidates.push_back(MakeRecord(changes[0].after, year.atStart, first, second, round));
     }
-    std::vector<TziRecord> records;
-    for (const auto& candidate : candidates) {
-        if (candidate) {
-            records.push_back(*candidate);
-        }
-    }
-    std::stable_sort(records.begin(), records.end(), [](const TziRecord& a, const TziRecord& b) {
-        return (a.daylightBias <= 0) > (b.daylightBias <= 0);
-    });
-    return records;
+    return InPreferredOrder(candidates);
 }
 
-// Whether Windows and Wine both read the record as these offsets.
-bool ReadsAs(const TziRecord& record, const YearOffsets& year)
+// The first record that Windows and Wine both read as these offsets.
+std::optional<TziRecord> FirstReadingAs(const std::vector<TziRecord>& candidates, const YearOffsets& year)
 {
-    return EvaluateYear(record, year.year, Reader::kWindows) == year &&
-           EvaluateYear(record, year.year, Reader::kWine) == year;
+    for (const TziRecord& candidate : candidates) {
+        if (EvaluateYear(candidate, year.year, Reader::kWindows) == year &&
+            EvaluateYear(candidate, year.year, Reader::kWine) == year) {
+            return candidate;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
 
 std::optional<TziRecord> DescribeYear(const YearOffsets& year)
 {
-    for (const TziRecord& candidate : Candidates(year, false)) {
-        if (ReadsAs(candidate, year)) {
-            return candidate;
-        }
-    }
-    return std::nullopt;
+    return FirstReadingAs(Candidates(year, false), year);
 }
 
 Seconds DisagreementIn(const YearOffsets& first, const YearOffsets& second)
@@ -198,8 +204,7 @@ TziRecord ClosestRecord(const YearOffsets& year)
 std::optional<TziRecord> DescribeRule(const PosixTz& rule, const YearOffsets& year)
 {
     if (!rule.daylight) {
-        const auto record = DescribeYear({year.year, rule.standardOffset, {}});
-        return record && ReadsAs(*record, year) ? record : std::nullopt;
+        return FirstReadingAs(Candidates({year.year, rule.standardOffset, {}}, false), year);
     }
     const PosixDaylightRule& daylight = *rule.daylight;
     const auto asDate = [](const PosixChange& change) -> std::optional<SystemTime> {
@@ -220,18 +225,9 @@ std::optional<TziRecord> DescribeRule(const PosixTz& rule, const YearOffsets& ye
     const auto end = asDate(daylight.end);
     // Daylight time ahead of standard time first; a negative daylight time
     // (Dublin's winter) is the same rule with the two names swapped.
-    const std::optional<TziRecord> candidates[] = {
-        MakeRecord(rule.standardOffset, daylight.offset, end, start, false),
-        MakeRecord(daylight.offset, rule.standardOffset, start, end, false),
-    };
-    std::optional<TziRecord> chosen;
-    for (const auto& candidate : candidates) {
-        if (candidate && ReadsAs(*candidate, year) &&
-            (!chosen || (chosen->daylightBias > 0 && candidate->daylightBias <= 0))) {
-            chosen = candidate;
-        }
-    }
-    return chosen;
+    return FirstReadingAs(InPreferredOrder({MakeRecord(rule.standardOffset, daylight.offset, end, start, false),
+                                            MakeRecord(daylight.offset, rule.standardOffset, start, end, false)}),
+                          year);
 }
 
 }  // namespace zoneinf

@@ -31,7 +31,6 @@ struct YearOffsets {
     Seconds atStart{0};
     std::vector<OffsetChange> changes;
 
-    Seconds atEnd() const { return changes.empty() ? atStart : changes.back().after; }
     bool operator==(const YearOffsets&) const = default;
 };
 

@@ -40,11 +40,16 @@ bool TzDatabase::HasZone(const std::string& zoneName) const
     return !path.empty() && fs::is_regular_file(path, error);
 }
 
-ZoneTimeline TzDatabase::Load(const std::string& zoneName) const
+void TzDatabase::RequireZone(const std::string& zoneName) const
 {
     if (!HasZone(zoneName)) {
         throw Failure(kExitUsage, "unknown time zone '" + zoneName + "' in " + folder_.string());
     }
+}
+
+ZoneTimeline TzDatabase::Load(const std::string& zoneName) const
+{
+    RequireZone(zoneName);
     return ReadTzif(PathOf(zoneName));
 }
 

@@ -20,8 +20,9 @@ public:
     const std::string& Version() const { return version_; }
     const std::filesystem::path& Folder() const { return folder_; }
 
-    // Throws Failure (kExitUsage) for a name that is no zone of this tree.
+    // Both throw Failure (kExitUsage) for a name that is no zone of this tree.
     ZoneTimeline Load(const std::string& zoneName) const;
+    void RequireZone(const std::string& zoneName) const;
     bool HasZone(const std::string& zoneName) const;
     // Whether two names are one zone, e.g. Asia/Kolkata and its old name
     // Asia/Calcutta (a link in the compiled tree).

@@ -1,23 +1,22 @@
 #include "windows_zone_map.h"
 
 #include "errors.h"
+#include "whole_file.h"
 
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 
 namespace zoneinf {
 
 WindowsZoneMap WindowsZoneMap::Load(const std::filesystem::path& file)
 {
-    std::ifstream input(file, std::ios::binary);
-    std::ostringstream text;
-    if (!input || !(text << input.rdbuf())) {
+    const auto text = ReadFileWhole(file);
+    if (!text) {
         throw Failure(kExitUnreadableInput, file.string() + ": cannot read the Windows zone mapping");
     }
-    return Parse(text.str(), file.string());
+    return Parse(*text, file.string());
 }
 
 WindowsZoneMap WindowsZoneMap::Parse(const std::string& xml, const std::string& name)

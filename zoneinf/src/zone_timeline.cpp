@@ -1,11 +1,10 @@
 #include "zone_timeline.h"
 
 #include "errors.h"
+#include "whole_file.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 
 namespace zoneinf {
 
@@ -202,12 +201,11 @@ ZoneTimeline ParseTzif(const std::string& bytes, const std::string& name)
 
 ZoneTimeline ReadTzif(const std::filesystem::path& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream contents;
-    if (!file || !(contents << file.rdbuf())) {
+    const auto bytes = ReadFileWhole(path);
+    if (!bytes) {
         throw Failure(kExitUnreadableInput, path.string() + ": cannot read");
     }
-    return ParseTzif(contents.str(), path.string());
+    return ParseTzif(*bytes, path.string());
 }
 
 }  // namespace zoneinf

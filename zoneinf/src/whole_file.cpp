@@ -1,9 +1,11 @@
-#include "output_file.h"
+#include "whole_file.h"
 
 #include "errors.h"
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,6 +36,16 @@ bool WriteAll(int descriptor, const std::string& text)
 }
 
 }  // namespace
+
+std::optional<std::string> ReadFileWhole(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    if (!file || !(bytes << file.rdbuf())) {
+        return std::nullopt;
+    }
+    return bytes.str();
+}
 
 void WriteFileWhole(const std::string& path, const std::string& text)
 {
