@@ -12,6 +12,7 @@ packages=(
     clang libclang-rt-14-dev
     tzdata unicode-cldr-core libpugixml-dev nlohmann-json3-dev
     dpkg-dev file lintian man-db groff-base
+    nodejs npm
 )
 
 missing=()
@@ -27,4 +28,12 @@ if ((${#missing[@]} > 0)); then
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     "${sudo[@]}" apt-get update
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# CLDR's current Windows zone mapping, pinned by deps/package-lock.json
+# (npm's cldr-core; Debian's unicode-cldr-core is an older release).
+deps="$(cd "$(dirname "${BASH_SOURCE[0]}")/../deps" && pwd)"
+if [ ! -f "$deps/node_modules/cldr-core/supplemental/windowsZones.json" ]; then
+    echo "Installing CLDR's mapping from npm into $deps"
+    npm ci --prefix "$deps" --ignore-scripts --no-audit --no-fund
 fi

@@ -25,8 +25,8 @@ const char* const kUsage =
     "                           describes, and name the year\n"
     "      --windows-key=NAME   Windows key for the one ZONE, instead of CLDR's\n"
     "      --zoneinfo=DIR       compiled database (default /usr/share/zoneinfo)\n"
-    "      --windows-zones=FILE CLDR's windowsZones.xml (default\n"
-    "                           /usr/share/unicode/cldr/common/supplemental/windowsZones.xml)\n"
+    "      --windows-zones=FILE CLDR's Windows zone mapping, windowsZones.json or\n"
+    "                           windowsZones.xml (default: the one zoneinf ships)\n"
     "  -c, --check=FILE         check a 'reg export' of the Time Zones key (or an\n"
     "                           INF) against the database\n"
     "      --json               with --check: the report as one JSON document\n"
@@ -37,7 +37,8 @@ const char* const kUsage =
     "Exit status:\n"
     "  0  success; with --check, no zone differs\n"
     "  1  with --check, some zone differs from the database or is malformed\n"
-    "  2  bad usage: option, year, zone name or Windows key\n"
+    "  2  bad usage: option, year, zone name or Windows key; a zone that\n"
+    "     would change the local time of its Windows key's main zone\n"
     "  3  an input cannot be read: the database, the mapping, the checked file\n"
     "  4  a year that no Windows record describes (see --approximate)\n"
     "  5  the output cannot be written\n"
@@ -92,7 +93,7 @@ Options ParseOptions(int argc, char** argv)
     };
     Options options;
     options.zoneinfo = TzDatabase::kSystemFolder;
-    options.windowsZones = WindowsZoneMap::kSystemFile;
+    options.windowsZones = WindowsZoneMap::kDefaultFile;
     opterr = 0;
     optind = 1;
     for (;;) {
