@@ -12,10 +12,12 @@ packages=(
     clang libclang-rt-14-dev
     tzdata unicode-cldr-core libpugixml-dev nlohmann-json3-dev
     dpkg-dev file lintian man-db groff-base
-    nodejs npm
 )
 
 missing=()
+# npm brings CLDR's mapping; the machines come with Node.js and npm, which
+# Debian's npm package would conflict with, so it is only a fallback.
+command -v npm >/dev/null || missing+=(npm)
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q '^install ok installed$'; then
         missing+=("$package")
