@@ -90,6 +90,7 @@ CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDat
     report.mappingRelease = map.Release();
     report.years = years;
     report.sharedKeys = SurveySharedKeys(map, database, years, false);
+    report.trace = definitions.trace;
     for (const ExportedZone& exported : definitions.zones) {
         ZoneCheck check;
         auto zone = map.MainZoneOf(exported.windowsKey);
@@ -143,6 +144,9 @@ std::string FormatReport(const CheckReport& report, bool verbose)
         } else if (zone.status == ZoneCheck::kUnchecked && verbose) {
             text << zone.windowsKey << "  unchecked: " << zone.problem << "\n";
         }
+    }
+    if (report.trace) {
+        text << "Definitions applied: " << DescribeTrace(*report.trace) << "\n";
     }
     text << report.Checked() << (report.Checked() == 1 ? " zone" : " zones") << " checked, "
          << report.Differing() << (report.Differing() == 1 ? " differs, " : " differ, ")
@@ -199,6 +203,11 @@ std::string FormatJson(const CheckReport& report)
         sharedKeys.push_back({{"windowsKey", note.windowsKey}, {"mainZone", note.mainZone}, {"differing", differing}});
     }
     document["sharedKeys"] = std::move(sharedKeys);
+    document["definitions"] = report.trace ? nlohmann::ordered_json{{"tzdata", report.trace->tzdata},
+                                                                   {"cldr", report.trace->cldr},
+                                                                   {"zoneinf", report.trace->program},
+                                                                   {"zones", report.trace->zones}}
+                                           : nlohmann::ordered_json();
     document["zones"] = std::move(zones);
     return document.dump(2) + "\n";
 }

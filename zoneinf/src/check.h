@@ -43,6 +43,8 @@ struct CheckReport {
     std::vector<ZoneCheck> zones;
     // Keys whose other zones disagree with their main zone in the years.
     std::vector<SharedKeyNote> sharedKeys;
+    // The machine's trace of definitions applied, when the input holds it.
+    std::optional<DefinitionsTrace> trace;
 
     int Count(ZoneCheck::Status status) const;
     int Checked() const { return int(zones.size()) - Count(ZoneCheck::kUnchecked); }

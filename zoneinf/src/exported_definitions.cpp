@@ -67,6 +67,7 @@ ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::s
 {
     ExportedDefinitions definitions;
     definitions.format = snapshot.format;
+    definitions.trace = DefinitionsTraceOf(snapshot);
     std::map<std::string, ExportedZone> zones;  // by key name in lower case
     const std::string timeZones = kTimeZonesKey;
     for (const RegistryKey& key : snapshot.keys) {
@@ -106,15 +107,20 @@ ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::s
 
 ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name)
 {
+    return DefinitionsOf(ReadSnapshot(bytes, name), name);
+}
+
+RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name)
+{
     // Without a byte-order mark regedit's version 5.00 is UTF-8; REGEDIT4
     // and INFs are ANSI, Windows-1252 on the machines this serves.
     const bool unmarkedUtf8 = bytes.compare(0, 36, "Windows Registry Editor Version 5.00") == 0;
     const DecodedText text = DecodeText(bytes, name, unmarkedUtf8 ? TextEncoding::kUtf8 : TextEncoding::kWindows1252);
     if (IsRegistryExport(text.utf8)) {
-        return DefinitionsOf(ReadRegistryExport(text, name), name);
+        return ReadRegistryExport(text, name);
     }
     if (IsInf(text.utf8)) {
-        return DefinitionsOf(ReadInf(text, name), name);
+        return ReadInf(text, name);
     }
     if (text.byteOrderMark && text.encoding != TextEncoding::kUtf8) {
         Unreadable(name, "UTF-16 text that is no registry export (no \"Windows Registry Editor Version 5.00\") and no INF");

@@ -9,6 +9,7 @@
 #include "shared_keys.h"
 #include "whole_file.h"
 #include "tz_database.h"
+#include "undo_writer.h"
 #include "windows_zone.h"
 #include "windows_zone_map.h"
 
@@ -149,6 +150,9 @@ int main(int argc, char** argv)
         }
         if (options.check) {
             return RunCheck(options, YearsOf(options, CurrentYear()));
+        }
+        if (options.undo) {
+            return RunUndo(options);
         }
         return Generate(options);
     } catch (const Failure& failure) {

@@ -13,6 +13,7 @@ const char* const kUsage =
     "Usage: zoneinf [OPTION]... ZONE...\n"
     "  or:  zoneinf [OPTION]... --all\n"
     "  or:  zoneinf [OPTION]... --check=FILE\n"
+    "  or:  zoneinf --undo=EXPORT [OPTION]... ZONE...|--all\n"
     "Write the Windows definitions of IANA time zones (TZI and Dynamic DST\n"
     "records) as an INF file for zonechange.exe, or check the definitions\n"
     "exported from a Windows machine against the time zone database.\n"
@@ -30,6 +31,9 @@ const char* const kUsage =
     "  -c, --check=FILE         check a 'reg export' of the Time Zones key (or an\n"
     "                           INF) against the database\n"
     "      --json               with --check: the report as one JSON document\n"
+    "      --undo=EXPORT        write the INF that puts back the definitions a\n"
+    "                           'reg export' taken before holds for each ZONE\n"
+    "                           (a Windows key or an IANA zone), or --all\n"
     "  -v, --verbose            with --check: name the zones left unchecked\n"
     "  -h, --help               display this help and exit\n"
     "  -V, --version            output version information and exit\n"
@@ -69,7 +73,7 @@ std::string OptionName(const char* argument, int shortOption)
     return text.substr(0, text.find('='));
 }
 
-enum LongOnly { kFrom = 256, kTo, kApproximate, kWindowsKey, kZoneinfo, kWindowsZones, kJson };
+enum LongOnly { kFrom = 256, kTo, kApproximate, kWindowsKey, kZoneinfo, kWindowsZones, kJson, kUndo };
 
 }  // namespace
 
@@ -86,6 +90,7 @@ Options ParseOptions(int argc, char** argv)
         {"windows-zones", required_argument, nullptr, kWindowsZones},
         {"check", required_argument, nullptr, 'c'},
         {"json", no_argument, nullptr, kJson},
+        {"undo", required_argument, nullptr, kUndo},
         {"verbose", no_argument, nullptr, 'v'},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
@@ -112,6 +117,7 @@ Options ParseOptions(int argc, char** argv)
         case kWindowsZones: options.windowsZones = optarg; break;
         case 'c': options.check = optarg; break;
         case kJson: options.json = true; break;
+        case kUndo: options.undo = optarg; break;
         case 'v': options.verbose = true; break;
         case 'h': options.help = true; break;
         case 'V': options.version = true; break;
@@ -129,8 +135,8 @@ Options ParseOptions(int argc, char** argv)
     }
     if (options.check) {
         if (!options.zones.empty() || options.all || options.output || options.windowsKey ||
-            options.approximate) {
-            throw Failure(kExitUsage, "--check takes no ZONE, --all, --output, --windows-key or --approximate");
+            options.approximate || options.undo) {
+            throw Failure(kExitUsage, "--check takes no ZONE, --all, --output, --windows-key, --approximate or --undo");
         }
     } else {
         if (options.json || options.verbose) {
@@ -138,6 +144,9 @@ Options ParseOptions(int argc, char** argv)
         }
         if (options.all == !options.zones.empty()) {
             throw Failure(kExitUsage, options.all ? "--all takes no ZONE" : "no ZONE given (or --all)");
+        }
+        if (options.undo && (options.windowsKey || options.approximate || options.from || options.to)) {
+            throw Failure(kExitUsage, "--undo takes no --windows-key, --approximate, --from or --to");
         }
         if (options.windowsKey && options.zones.size() != 1) {
             throw Failure(kExitUsage, "--windows-key goes with exactly one ZONE");

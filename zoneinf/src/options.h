@@ -20,6 +20,7 @@ struct Options {
     std::string zoneinfo;
     std::string windowsZones;
     std::optional<std::string> check;
+    std::optional<std::string> undo;  // --undo's export
     bool json = false;
     bool verbose = false;
     bool help = false;

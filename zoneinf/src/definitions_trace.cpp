@@ -1,0 +1,39 @@
+#include "definitions_trace.h"
+
+#include "text_decoder.h"
+
+namespace zoneinf {
+
+std::optional<DefinitionsTrace> DefinitionsTraceOf(const RegistrySnapshot& snapshot)
+{
+    for (const RegistryKey& key : snapshot.keys) {
+        if (!EqualNoCase(key.path, kDefinitionsKey)) {
+            continue;
+        }
+        DefinitionsTrace trace;
+        const std::pair<const char*, std::string*> fields[] = {
+            {kTraceTzdata, &trace.tzdata},
+            {kTraceCldr, &trace.cldr},
+            {kTraceProgram, &trace.program},
+            {kTraceZones, &trace.zones},
+        };
+        for (const RegistryValue& value : key.values) {
+            for (const auto& [name, field] : fields) {
+                if (EqualNoCase(value.name, name) && value.type == kRegSz && value.problem.empty()) {
+                    *field = Utf8FromUtf16Le(value.data);
+                }
+            }
+        }
+        return trace;
+    }
+    return std::nullopt;
+}
+
+std::string DescribeTrace(const DefinitionsTrace& trace)
+{
+    const auto shown = [](const std::string& text) { return text.empty() ? "?" : EscapeForTerminal(text); };
+    return "tzdata " + shown(trace.tzdata) + ", CLDR " + shown(trace.cldr) + ", zoneinf " + shown(trace.program) +
+           "; zones " + shown(trace.zones);
+}
+
+}  // namespace zoneinf
