@@ -1,6 +1,6 @@
 # cmake --build --preset win32 --target package makes
 # zonechange-<version>-win32.zip: the executable, the example INF and the
-# user's guide, side by side as they are deployed.
+# user's guide in English and Spanish, side by side as they are deployed.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(package_platform win64)
 else()
@@ -8,7 +8,7 @@ else()
 endif()
 
 install(TARGETS zonechange RUNTIME DESTINATION .)
-install(FILES examples/zona.inf docs/USER-GUIDE.txt DESTINATION .)
+install(FILES examples/zona.inf docs/USER-GUIDE.txt docs/GUIA-DE-USO.txt DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
 set(ZONECHANGE_PACKAGE_NAME zonechange-${PROJECT_VERSION}-${package_platform})
