@@ -12,6 +12,7 @@ packages=(
     clang libclang-rt-14-dev
     tzdata unicode-cldr-core libpugixml-dev nlohmann-json3-dev
     dpkg-dev file lintian man-db groff-base
+    gettext locales
 )
 
 missing=()
@@ -38,4 +39,18 @@ deps="$(cd "$(dirname "${BASH_SOURCE[0]}")/../deps" && pwd)"
 if [ ! -f "$deps/node_modules/cldr-core/supplemental/windowsZones.json" ]; then
     echo "Installing CLDR's mapping from npm into $deps"
     npm ci --prefix "$deps" --ignore-scripts --no-audit --no-fund
+fi
+
+# A Spanish locale, for the test that zoneinf speaks Spanish there: added
+# to Debian's list of generated locales, as dpkg-reconfigure locales would.
+if ! locale -a 2>/dev/null | grep -qix 'es_ES.utf-\?8'; then
+    echo "Generating the es_ES.UTF-8 locale"
+    sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    if grep -q '^# *es_ES.UTF-8 UTF-8' /etc/locale.gen; then
+        "${sudo[@]}" sed -i 's/^# *\(es_ES.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    elif ! grep -q '^es_ES.UTF-8 UTF-8' /etc/locale.gen; then
+        echo 'es_ES.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+    fi
+    "${sudo[@]}" locale-gen
 fi

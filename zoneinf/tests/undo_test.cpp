@@ -7,6 +7,7 @@
 #include "test_support.h"
 #include "text_decoder.h"
 #include "undo_writer.h"
+#include "windows_zone_map.h"
 
 #include <gtest/gtest.h>
 
