@@ -3,10 +3,12 @@
 #include "errors.h"
 #include "whole_file.h"
 #include "record_evaluator.h"
+#include "text_decoder.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <map>
 #include <sstream>
 
 namespace zoneinf {
@@ -61,9 +63,17 @@ CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDat
     report.format = definitions.format;
     report.databaseVersion = database.Version();
     report.years = years;
+    // Windows compares key names without regard to case, and so does the check.
+    std::map<std::string, std::string> mainZones;
+    for (const auto& [key, zone] : map.MainZones()) {
+        mainZones.emplace(LowerAscii(key), zone);
+    }
+    report.absent = int(mainZones.size());
     for (const ExportedZone& exported : definitions.zones) {
         ZoneCheck check;
-        const auto zone = map.MainZoneOf(exported.windowsKey);
+        const auto mapped = mainZones.find(LowerAscii(exported.windowsKey));
+        const auto zone = mapped == mainZones.end() ? std::nullopt : std::optional(mapped->second);
+        report.absent -= mapped != mainZones.end();
         const auto records = RecordsOf(exported);
         if (!zone || !database.HasZone(*zone)) {
             check.problem = zone ? "CLDR's zone " + *zone + " is not in the database" : "CLDR maps no zone to it";
@@ -84,8 +94,10 @@ std::string FormatReport(const CheckReport& report, bool verbose)
 {
     std::ostringstream text;
     for (const ZoneCheck& zone : report.zones) {
+        // Key names and problems come from the file: escaped for the terminal.
+        const std::string key = EscapeForTerminal(zone.windowsKey);
         if (zone.status == ZoneCheck::kDiffers) {
-            text << zone.windowsKey << "  " << zone.zone << "  from " << FormatInstant(zone.firstDifference)
+            text << key << "  " << zone.zone << "  from " << FormatInstant(zone.firstDifference)
                  << " Windows gives " << FormatOffset(zone.windowsOffset) << ", the database "
                  << FormatOffset(zone.databaseOffset) << "; ";
             if (zone.disagreeingChanges == 0) {
@@ -95,13 +107,18 @@ std::string FormatReport(const CheckReport& report, bool verbose)
                      << " of offset disagree\n";
             }
         } else if (zone.status == ZoneCheck::kMalformed) {
-            text << zone.windowsKey << "  " << zone.zone << "  malformed: " << zone.problem << "\n";
+            text << key << "  " << zone.zone << "  malformed: " << EscapeForTerminal(zone.problem) << "\n";
         } else if (zone.status == ZoneCheck::kUnchecked && verbose) {
-            text << zone.windowsKey << "  unchecked: " << zone.problem << "\n";
+            text << key << "  unchecked: " << EscapeForTerminal(zone.problem) << "\n";
         }
     }
     text << report.Checked() << " zones checked, " << report.Differing() << " differ, "
-         << report.Count(ZoneCheck::kUnchecked) << " unchecked\n";
+         << report.Count(ZoneCheck::kUnchecked) << " unchecked";
+    if (report.absent > 0) {
+        // A partial export would otherwise pass for a machine with fewer zones.
+        text << "; " << report.absent << (report.absent == 1 ? " key" : " keys") << " of the mapping absent from the file";
+    }
+    text << "\n";
     return text.str();
 }
 
@@ -134,8 +151,10 @@ std::string FormatJson(const CheckReport& report)
     document["checked"] = report.Checked();
     document["differ"] = report.Differing();
     document["unchecked"] = report.Count(ZoneCheck::kUnchecked);
+    document["absent"] = report.absent;
     document["zones"] = std::move(zones);
-    return document.dump(2) + "\n";
+    // Text is UTF-8 once read; a file name need not be, and is kept with U+FFFD.
+    return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 int RunCheck(const Options& options, YearRange years)

@@ -35,6 +35,7 @@ struct CheckReport {
     std::string databaseVersion;
     YearRange years;
     std::vector<ZoneCheck> zones;
+    int absent = 0;  // keys the mapping lists (territory 001) that the file lacks
 
     int Count(ZoneCheck::Status status) const;
     int Checked() const { return int(zones.size()) - Count(ZoneCheck::kUnchecked); }

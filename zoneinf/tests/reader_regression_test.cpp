@@ -20,6 +20,11 @@ struct Reader {
     Outcome (*exercise)(const std::string&);
 };
 
+void PrintTo(const Reader& reader, std::ostream* out)
+{
+    *out << reader.folder;
+}
+
 class ReaderRegressions : public ::testing::TestWithParam<Reader> {};
 
 TEST_P(ReaderRegressions, EachPastFindingIsReadOrRefusedAsItsNameSays)
