@@ -68,12 +68,12 @@ CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDat
     for (const auto& [key, zone] : map.MainZones()) {
         mainZones.emplace(LowerAscii(key), zone);
     }
-    report.absent = int(mainZones.size());
+    report.absent = definitions.wholeTimeZonesKey ? int(mainZones.size()) : 0;
     for (const ExportedZone& exported : definitions.zones) {
         ZoneCheck check;
         const auto mapped = mainZones.find(LowerAscii(exported.windowsKey));
         const auto zone = mapped == mainZones.end() ? std::nullopt : std::optional(mapped->second);
-        report.absent -= mapped != mainZones.end();
+        report.absent -= definitions.wholeTimeZonesKey && mapped != mainZones.end();
         const auto records = RecordsOf(exported);
         if (!zone || !database.HasZone(*zone)) {
             check.problem = zone ? "CLDR's zone " + *zone + " is not in the database" : "CLDR maps no zone to it";
