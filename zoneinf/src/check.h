@@ -43,6 +43,7 @@ struct CheckReport {
     std::vector<ZoneCheck> zones;
     // Keys whose other zones disagree with their main zone in the years.
     std::vector<SharedKeyNote> sharedKeys;
+    int absent = 0;  // keys the mapping lists (territory 001) that the file lacks
 
     int Count(ZoneCheck::Status status) const;
     int Checked() const { return int(zones.size()) - Count(ZoneCheck::kUnchecked); }

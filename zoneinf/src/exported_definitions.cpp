@@ -114,7 +114,9 @@ ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string&
         return DefinitionsOf(ReadRegistryExport(text, name), name);
     }
     if (IsInf(text.utf8)) {
-        return DefinitionsOf(ReadInf(text, name), name);
+        ExportedDefinitions definitions = DefinitionsOf(ReadInf(text, name), name);
+        definitions.wholeTimeZonesKey = false;
+        return definitions;
     }
     if (text.byteOrderMark && text.encoding != TextEncoding::kUtf8) {
         Unreadable(name, "UTF-16 text that is no registry export (no \"Windows Registry Editor Version 5.00\") and no INF");

@@ -35,6 +35,10 @@ struct ExportedDefinitions {
     // TimeZoneInformation's TimeZoneKeyName, the machine's current zone,
     // when the input holds it. Example: "Paraguay Standard Time".
     std::optional<std::string> currentZoneKey;
+    // Whether the input is the machine's whole Time Zones key (an export, the
+    // live registry), where a key the mapping lists is missing from the
+    // machine, or an INF, which holds only the zones it installs.
+    bool wholeTimeZonesKey = true;
 };
 
 // Throws Failure (kExitUnreadableInput) with one line for a file that is

@@ -7,6 +7,7 @@
 #include "inf_writer.h"
 #include "options.h"
 #include "shared_keys.h"
+#include "text_decoder.h"
 #include "whole_file.h"
 #include "tz_database.h"
 #include "windows_zone.h"
@@ -152,13 +153,14 @@ int main(int argc, char** argv)
         }
         return Generate(options);
     } catch (const Failure& failure) {
-        std::cerr << "zoneinf: " << failure.what() << "\n";
+        // Messages quote the input: escaped, one line whatever it holds.
+        std::cerr << "zoneinf: " << EscapeForTerminal(failure.what()) << "\n";
         if (failure.status() == kExitUsage) {
             std::cerr << "Try 'zoneinf --help' for more information.\n";
         }
         return failure.status();
     } catch (const std::exception& error) {
-        std::cerr << "zoneinf: " << error.what() << "\n";
+        std::cerr << "zoneinf: " << EscapeForTerminal(error.what()) << "\n";
         return kExitUnreadableInput;
     }
 }

@@ -199,5 +199,112 @@ TEST(Check, UnmappedKeysAreCountedAsUnchecked)
     EXPECT_NE(FormatReport(report, false).find(" differ, 1 unchecked\n"), std::string::npos);
 }
 
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to)
+{
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+TEST(Check, KeyNamesMatchWithoutRegardToCaseAndReachTheTerminalEscaped)
+{
+    const std::string text = ReplaceAll(Utf16ToText(kWineExport), "Time Zones\\Paraguay Standard Time",
+                                        "Time Zones\\paraguay standard time") +
+                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\"
+                             "Evil\x1b[2K\r Time]\r\n\"TZI\"=hex:00\r\n\r\n";
+    const CheckReport report = Check(TextToUtf16(text));
+    const ZoneCheck& paraguay = Find(report, "paraguay standard time");
+    EXPECT_EQ(paraguay.status, ZoneCheck::kDiffers);
+    EXPECT_EQ(paraguay.zone, "America/Asuncion");
+    EXPECT_NE(FormatReport(report, true).find("Evil\\x1b[2K\\x0d Time  unchecked"), std::string::npos)
+        << FormatReport(report, true);
+}
+
+TEST(Check, APartialExportCountsTheMappedKeysItLacks)
+{
+    const std::string text = Utf16ToText(kWineExport);
+    // Cut at a line end, before the keys from "W" on: a file that reads well.
+    const size_t cut = text.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\W");
+    ASSERT_NE(cut, std::string::npos);
+    const CheckReport whole = Check(kWineExport);
+    const CheckReport partial = Check(TextToUtf16(text.substr(0, cut)));
+    EXPECT_EQ(whole.absent, 0);
+    EXPECT_GT(partial.absent, 5);
+    EXPECT_EQ(partial.absent - whole.absent, int(whole.zones.size() - partial.zones.size()) -
+                                                 (whole.Count(ZoneCheck::kUnchecked) - partial.Count(ZoneCheck::kUnchecked)));
+    EXPECT_NE(FormatReport(partial, false).find("; " + std::to_string(partial.absent) +
+                                               " keys of the mapping absent from the file\n"),
+              std::string::npos);
+    EXPECT_EQ(nlohmann::json::parse(FormatJson(partial))["absent"], partial.absent);
+}
+
+// An INF as zoneinf writes it, and as administrators write the same: in
+// UTF-16, with [Strings], continued lines, comments; each reads alike.
+TEST(Check, InfsReadAsSetupApiReadsThem)
+{
+    const std::string inf = testing::ReadBytes(std::string(ZONEINF_SOURCE_DIR) + "/tests/fuzz/seeds/exports/paraguay.inf");
+    const std::string key = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\Paraguay Standard Time";
+    std::string utf16 = "\xFF\xFE";
+    for (char c : inf) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"UTF-16 with its byte-order mark", utf16},
+        {"[Strings] substitution",
+         ReplaceAll(inf, "\"" + key + "\"", "\"%TZROOT%\\%Paraguay%\"") +
+             "\r\n[Strings]\r\nTZROOT=\"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\"\r\n"
+             "paraguay = \"Paraguay Standard Time\" ; the key\r\n"},
+        {"continued lines, CR CR LF, blanks after the backslash",
+         ReplaceAll(ReplaceAll(inf, ",00,00,00,00,00,00,00,00,00,00,00,00\r\n", ",00,00,00,00,00,00, \\  \r\r\n  00,00,00,00,00,00\r\n"),
+                    "\r\n", "\r\r\n")},
+        {"comments ending in a backslash", ReplaceAll(inf, "\r\n[TimeZones.AddReg]", "\r\n; see below \\\r\n[TimeZones.AddReg]")},
+        {"sections named twice over", ReplaceAll(inf, "AddReg=TimeZones.AddReg", "AddReg=TimeZones.AddReg,timezones.addreg\r\nAddReg=TimeZones.AddReg")},
+    };
+    const ExportedDefinitions plain = ReadDefinitions(inf, "plain.inf");
+    ASSERT_EQ(plain.zones.size(), 1u);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ExportedDefinitions read = ReadDefinitions(c.bytes, "zones.inf");
+        ASSERT_EQ(read.zones.size(), 1u);
+        EXPECT_EQ(read.zones[0].windowsKey, "Paraguay Standard Time");
+        EXPECT_EQ(read.zones[0].tzi, plain.zones[0].tzi);
+        EXPECT_EQ(read.zones[0].years, plain.zones[0].years);
+        EXPECT_EQ(read.zones[0].lastEntry, plain.zones[0].lastEntry);
+        EXPECT_TRUE(read.zones[0].badValues.empty());
+    }
+}
+
+TEST(Check, TruncatedInfsAndBrokenLinesAreNamedByTheirPhysicalLine)
+{
+    const std::string inf = testing::ReadBytes(std::string(ZONEINF_SOURCE_DIR) + "/tests/fuzz/seeds/exports/paraguay.inf");
+    const std::string text = Utf16ToText(kWineExport);
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* message;
+    } cases[] = {
+        {"INF cut mid-line", inf.substr(0, inf.size() - 30), "truncated"},
+        {"INF cut before its AddReg section", inf.substr(0, inf.find("[TimeZones.AddReg]")),
+         "line 14: truncated or incomplete: no section [TimeZones.AddReg]"},
+        {"a quote left open", ReplaceAll(inf, "\"TZI\"", "\"TZI"), "line 23: a quoted string without its closing quote"},
+        {"an export's bad line after a continued one",
+         TextToUtf16(Replace(text, "\"Display\"=", "\"Display\"\\\r\n=\\\r\n\r\nbroken")), "not a registry value"},
+    };
+    for (const auto& c : cases) {
+        try {
+            ReadDefinitions(c.bytes, "zones");
+            ADD_FAILURE() << c.what << ": read";
+        } catch (const Failure& failure) {
+            EXPECT_EQ(failure.status(), kExitUnreadableInput) << c.what;
+            EXPECT_NE(std::string(failure.what()).find(c.message), std::string::npos) << c.what << ": " << failure.what();
+        }
+    }
+}
+
 }  // namespace
 }  // namespace zoneinf

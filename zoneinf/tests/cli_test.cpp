@@ -6,6 +6,8 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+
 namespace zoneinf {
 namespace {
 
@@ -49,6 +51,14 @@ TEST(CommandLine, ExitStatusesAndMessages)
         {"--check " + wineExport, 1, "Paraguay Standard Time  America/Asuncion  from ", ""},
         {"--check " + wineExport + " --json", 1, "\"windowsKey\": \"Paraguay Standard Time\"", ""},
         {"--check " + wineExport + " UTC", 2, "", "zoneinf: --check takes no ZONE"},
+        // The option named as it was given, one line whatever the input holds.
+        {"--all=x", 2, "", "zoneinf: option '--all' doesn't allow an argument\n"},
+        {"--w x UTC", 2, "", "zoneinf: option '--w' is ambiguous; possibilities: '--windows-key' '--windows-zones'\n"},
+        {"--check", 2, "", "zoneinf: option '--check' requires an argument\n"},
+        {"UTC -aq", 2, "", "zoneinf: unrecognized option '-q'\n"},
+        {"--check " + wineExport + " --to 2020", 2, "", "zoneinf: --to 2020 is before 20"},
+        {"\"$(printf 'No\\nSuch\\033[2K')\"", 2, "",
+         "zoneinf: unknown time zone 'No\\nSuch\\x1b[2K' in /usr/share/zoneinfo\nTry 'zoneinf --help' for more information.\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("zoneinf " + c.arguments);
@@ -83,6 +93,20 @@ TEST(CommandLine, OutputFileIsWrittenWholeOrNotAtAll)
     const testing::Run unwritable = RunZoneinf("UTC -o " + (folder / "missing" / "zones.inf").string());
     EXPECT_EQ(unwritable.status, 5);
     EXPECT_NE(unwritable.errors.find("No such file or directory"), std::string::npos) << unwritable.errors;
+}
+
+// REGEDIT4 is ANSI: its text reaches --json as UTF-8, and a file name
+// that is no UTF-8 does not stop the report.
+TEST(CommandLine, JsonHoldsWindows1252TextAndAnyFileName)
+{
+    const auto folder = testing::ScratchFolder("json");
+    const std::string name = (folder / "zonas-\xe1.reg").string();
+    const std::string source = std::string(ZONEINF_SOURCE_DIR) + "/tests/regressions/exports/read-regedit4-windows-1252.reg";
+    std::filesystem::copy_file(source, name);
+    const testing::Run run = RunZoneinf("--check '" + name + "' --json --verbose");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_NE(run.output.find("\"windowsKey\": \"Hora est\xc3\xa1ndar de Paraguay\""), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("zonas-\xef\xbf\xbd.reg"), std::string::npos) << run.output;
 }
 
 }  // namespace
