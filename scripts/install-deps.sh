@@ -12,8 +12,12 @@ packages=(
     clang libclang-rt-14-dev
     tzdata unicode-cldr-core libpugixml-dev nlohmann-json3-dev
     dpkg-dev file lintian man-db groff-base
-    nodejs npm
 )
+# npm for CLDR's mapping: Debian's, unless a Node.js of another origin
+# (which brings its own npm, and conflicts with Debian's) is there.
+if ! command -v npm >/dev/null 2>&1; then
+    packages+=(nodejs npm)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
