@@ -76,6 +76,13 @@ TEST(Check, FlagsWinesStaleParaguayRecord)
     EXPECT_EQ(paraguay.databaseOffset, -3h);
     EXPECT_EQ(paraguay.disagreeingChanges, 24);  // two a year, 2026 to 2037
     EXPECT_EQ(Find(report, "Romance Standard Time").status, ZoneCheck::kAgrees);
+    // CLDR 48 follows the places that moved: Kyrgyzstan keeps UTC+06:00,
+    // Mazatlan UTC-07:00, which Wine's record for Chihuahua's old key is not.
+    EXPECT_EQ(Find(report, "Central Asia Standard Time").zone, "Asia/Bishkek");
+    EXPECT_EQ(Find(report, "Central Asia Standard Time").status, ZoneCheck::kAgrees);
+    EXPECT_EQ(Find(report, "Mountain Standard Time (Mexico)").zone, "America/Mazatlan");
+    EXPECT_EQ(Find(report, "Mountain Standard Time (Mexico)").status, ZoneCheck::kDiffers);
+    EXPECT_EQ(Find(report, "Greenland Standard Time").zone, "America/Nuuk") << "the current name, not CLDR's";
 
     const std::string text = FormatReport(report, false);
     EXPECT_NE(text.find("Paraguay Standard Time  America/Asuncion  from 2026-03-22T03:00:00Z Windows gives "
