@@ -20,6 +20,9 @@ if ! command -v npm >/dev/null 2>&1; then
 fi
 
 missing=()
+# npm brings CLDR's mapping; the machines come with Node.js and npm, which
+# Debian's npm package would conflict with, so it is only a fallback.
+command -v npm >/dev/null || missing+=(npm)
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q '^install ok installed$'; then
         missing+=("$package")

@@ -1,6 +1,7 @@
 #include "tz_database.h"
 
 #include "errors.h"
+#include "tzif_reader.h"
 #include "whole_file.h"
 
 #include <algorithm>
