@@ -13,11 +13,6 @@ packages=(
     tzdata unicode-cldr-core libpugixml-dev nlohmann-json3-dev
     dpkg-dev file lintian man-db groff-base
 )
-# npm for CLDR's mapping: Debian's, unless a Node.js of another origin
-# (which brings its own npm, and conflicts with Debian's) is there.
-if ! command -v npm >/dev/null 2>&1; then
-    packages+=(nodejs npm)
-fi
 
 missing=()
 # npm brings CLDR's mapping; the machines come with Node.js and npm, which
