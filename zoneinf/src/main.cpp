@@ -80,9 +80,10 @@ std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& opt
                 RequireSameLocalTime(database, zone, *key, mainZone, years);
             }
         }
-        for (const auto& [earlierKey, earlierZone] : zones) {
-            if (earlierKey == *key) {
-                throw Failure(kExitUsage, "'" + zone + "' and '" + earlierZone + "' both map to '" + *key + "'");
+        for (size_t earlier = 0; earlier < zones.size(); ++earlier) {
+            if (zones[earlier].first == *key) {
+                throw Failure(kExitUsage, "'" + given + "' and '" + options.zones[earlier] + "' both map to '" +
+                                              *key + "'");
             }
         }
         zones.emplace_back(*key, zone);

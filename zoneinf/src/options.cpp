@@ -31,7 +31,7 @@ const char* const kUsage =
     "  -c, --check=FILE         check a 'reg export' of the Time Zones key (or an\n"
     "                           INF) against the database\n"
     "      --json               with --check: the report as one JSON document\n"
-    "  -v, --verbose            with --check: name the zones left unchecked\n"
+    "  -v, --verbose            with --check: name the keys left unchecked\n"
     "  -h, --help               display this help and exit\n"
     "  -V, --version            output version information and exit\n"
     "\n"

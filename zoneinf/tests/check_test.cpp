@@ -43,7 +43,7 @@ std::string Replace(std::string text, const std::string& from, const std::string
 
 const WindowsZoneMap& Map()
 {
-    static const WindowsZoneMap map = WindowsZoneMap::Load(WindowsZoneMap::kSystemFile);
+    static const WindowsZoneMap map = WindowsZoneMap::Load(WindowsZoneMap::kDefaultFile);
     return map;
 }
 
@@ -76,6 +76,13 @@ TEST(Check, FlagsWinesStaleParaguayRecord)
     EXPECT_EQ(paraguay.databaseOffset, -3h);
     EXPECT_EQ(paraguay.disagreeingChanges, 24);  // two a year, 2026 to 2037
     EXPECT_EQ(Find(report, "Romance Standard Time").status, ZoneCheck::kAgrees);
+    // CLDR 48 follows the places that moved: Kyrgyzstan keeps UTC+06:00,
+    // Mazatlan UTC-07:00, which Wine's record for Chihuahua's old key is not.
+    EXPECT_EQ(Find(report, "Central Asia Standard Time").zone, "Asia/Bishkek");
+    EXPECT_EQ(Find(report, "Central Asia Standard Time").status, ZoneCheck::kAgrees);
+    EXPECT_EQ(Find(report, "Mountain Standard Time (Mexico)").zone, "America/Mazatlan");
+    EXPECT_EQ(Find(report, "Mountain Standard Time (Mexico)").status, ZoneCheck::kDiffers);
+    EXPECT_EQ(Find(report, "Greenland Standard Time").zone, "America/Nuuk") << "the current name, not CLDR's";
 
     const std::string text = FormatReport(report, false);
     EXPECT_NE(text.find("Paraguay Standard Time  America/Asuncion  from 2026-03-22T03:00:00Z Windows gives "
@@ -84,7 +91,8 @@ TEST(Check, FlagsWinesStaleParaguayRecord)
         << text;
     EXPECT_EQ(text.find("Romance"), std::string::npos) << "zones that agree are not listed";
     EXPECT_EQ(text.substr(text.rfind('\n', text.size() - 2) + 1),
-              "139 zones checked, " + std::to_string(report.Count(ZoneCheck::kDiffers)) + " differ, 0 unchecked\n");
+              "139 zones checked, " + std::to_string(report.Count(ZoneCheck::kDiffers)) +
+                  " differ, 0 as close as Windows allows, 0 unchecked\n");
 
     const auto json = nlohmann::json::parse(FormatJson(report));
     EXPECT_EQ(json["checked"], 139);
@@ -196,7 +204,48 @@ TEST(Check, UnmappedKeysAreCountedAsUnchecked)
     EXPECT_NE(FormatReport(report, true).find("Nowhere Standard Time  unchecked: CLDR maps no zone to it\n"),
               std::string::npos);
     EXPECT_NE(FormatReport(report, false).find("139 zones checked, "), std::string::npos);
-    EXPECT_NE(FormatReport(report, false).find(" differ, 1 unchecked\n"), std::string::npos);
+    EXPECT_NE(FormatReport(report, false).find(" as close as Windows allows, 1 unchecked\n"), std::string::npos);
+}
+
+// Records that differ only in years no record describes (Morocco's 2029 and
+// 2033), and there no worse than zoneinf's, are as close as Windows allows;
+// any other difference is a stale zone.
+TEST(Check, TellsYearsNoRecordDescribesFromStaleOnes)
+{
+    const testing::Run run = testing::RunZoneinf("Africa/Casablanca --approximate --from 2026");
+    ASSERT_EQ(run.status, 0) << run.errors;
+    // The INF with one year's record replaced by another year's.
+    const auto withRecordOf = [&](const std::string& year, const std::string& other) {
+        const auto line = [&](const std::string& y) {
+            const size_t at = run.output.find("\"" + y + "\",0x00000001,");
+            return run.output.substr(at, run.output.find('\r', at) - at);
+        };
+        return Replace(run.output, line(year), line(year).substr(0, 18) + line(other).substr(18));
+    };
+    const struct {
+        const char* what;
+        std::string inf;
+        ZoneCheck::Status status;
+        const char* summary;
+    } cases[] = {
+        {"as zoneinf wrote it", run.output, ZoneCheck::kAsClose,
+         "1 zone checked, 0 differ, 1 as close as Windows allows, 0 unchecked\n"},
+        {"2029 worse than zoneinf's", withRecordOf("2029", "2028"), ZoneCheck::kDiffers,
+         "1 zone checked, 1 differs, 0 as close as Windows allows, 0 unchecked\n"},
+        {"2030 stale", withRecordOf("2030", "2031"), ZoneCheck::kDiffers, " 1 differs, "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CheckReport report = Check(c.inf);
+        ASSERT_EQ(report.zones.size(), 1u);
+        EXPECT_EQ(report.zones[0].status, c.status);
+        const std::string text = FormatReport(report, false);
+        EXPECT_NE(text.find(c.summary), std::string::npos) << text;
+        if (c.status == ZoneCheck::kAsClose) {
+            EXPECT_EQ(report.zones[0].closestYears, (std::vector<int>{2029, 2033}));
+            EXPECT_EQ(nlohmann::json::parse(FormatJson(report))["asCloseAsWindowsAllows"], 1);
+        }
+    }
 }
 
 std::string ReplaceAll(std::string text, const std::string& from, const std::string& to)
