@@ -4,11 +4,13 @@
 #include "whole_file.h"
 #include "record_builder.h"
 #include "record_evaluator.h"
+#include "text_decoder.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <iostream>
+#include <map>
 #include <sstream>
 
 namespace zoneinf {
@@ -91,12 +93,18 @@ CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDat
     report.years = years;
     report.sharedKeys = SurveySharedKeys(map, database, years, false);
     report.trace = definitions.trace;
+    // Windows compares key names without regard to case, and so does the check.
+    std::map<std::string, std::string> mainZones;
+    for (const auto& [key, zone] : map.MainZones()) {
+        mainZones.emplace(LowerAscii(key), zone);
+    }
+    report.absent = definitions.wholeTimeZonesKey ? int(mainZones.size()) : 0;
     for (const ExportedZone& exported : definitions.zones) {
         ZoneCheck check;
-        auto zone = map.MainZoneOf(exported.windowsKey);
-        if (zone) {
-            zone = database.CurrentName(*zone);
-        }
+        const auto mapped = mainZones.find(LowerAscii(exported.windowsKey));
+        const auto zone = mapped == mainZones.end() ? std::nullopt
+                                                    : std::optional(database.CurrentName(mapped->second));
+        report.absent -= definitions.wholeTimeZonesKey && mapped != mainZones.end();
         const auto records = RecordsOf(exported);
         if (!zone || !database.HasZone(*zone)) {
             check.problem = zone ? "CLDR's zone " + *zone + " is not in the database" : "CLDR maps no zone to it";
@@ -123,8 +131,10 @@ std::string FormatReport(const CheckReport& report, bool verbose)
 {
     std::ostringstream text;
     for (const ZoneCheck& zone : report.zones) {
+        // Key names and problems come from the file: escaped for the terminal.
+        const std::string key = EscapeForTerminal(zone.windowsKey);
         if (zone.status == ZoneCheck::kDiffers) {
-            text << zone.windowsKey << "  " << zone.zone << "  from " << FormatInstant(zone.firstDifference)
+            text << key << "  " << zone.zone << "  from " << FormatInstant(zone.firstDifference)
                  << " Windows gives " << FormatOffset(zone.windowsOffset) << ", the database "
                  << FormatOffset(zone.databaseOffset) << "; ";
             if (zone.disagreeingChanges == 0) {
@@ -140,9 +150,9 @@ std::string FormatReport(const CheckReport& report, bool verbose)
             }
             text << ", years no single record describes\n";
         } else if (zone.status == ZoneCheck::kMalformed) {
-            text << zone.windowsKey << "  " << zone.zone << "  malformed: " << zone.problem << "\n";
+            text << key << "  " << zone.zone << "  malformed: " << EscapeForTerminal(zone.problem) << "\n";
         } else if (zone.status == ZoneCheck::kUnchecked && verbose) {
-            text << zone.windowsKey << "  unchecked: " << zone.problem << "\n";
+            text << key << "  unchecked: " << EscapeForTerminal(zone.problem) << "\n";
         }
     }
     if (report.trace) {
@@ -151,7 +161,12 @@ std::string FormatReport(const CheckReport& report, bool verbose)
     text << report.Checked() << (report.Checked() == 1 ? " zone" : " zones") << " checked, "
          << report.Differing() << (report.Differing() == 1 ? " differs, " : " differ, ")
          << report.Count(ZoneCheck::kAsClose) << " as close as Windows allows, "
-         << report.Count(ZoneCheck::kUnchecked) << " unchecked\n";
+         << report.Count(ZoneCheck::kUnchecked) << " unchecked";
+    if (report.absent > 0) {
+        // A partial export would otherwise pass for a machine with fewer zones.
+        text << "; " << report.absent << (report.absent == 1 ? " key" : " keys") << " of the mapping absent from the file";
+    }
+    text << "\n";
     return text.str();
 }
 
@@ -208,8 +223,10 @@ std::string FormatJson(const CheckReport& report)
                                                                    {"zoneinf", report.trace->program},
                                                                    {"zones", report.trace->zones}}
                                            : nlohmann::ordered_json();
+    document["absent"] = report.absent;
     document["zones"] = std::move(zones);
-    return document.dump(2) + "\n";
+    // Text is UTF-8 once read; a file name need not be, and is kept with U+FFFD.
+    return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 int RunCheck(const Options& options, YearRange years)

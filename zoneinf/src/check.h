@@ -45,6 +45,7 @@ struct CheckReport {
     std::vector<SharedKeyNote> sharedKeys;
     // The machine's trace of definitions applied, when the input holds it.
     std::optional<DefinitionsTrace> trace;
+    int absent = 0;  // keys the mapping lists (territory 001) that the file lacks
 
     int Count(ZoneCheck::Status status) const;
     int Checked() const { return int(zones.size()) - Count(ZoneCheck::kUnchecked); }

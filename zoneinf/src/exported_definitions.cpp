@@ -107,7 +107,10 @@ ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::s
 
 ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name)
 {
-    return DefinitionsOf(ReadSnapshot(bytes, name), name);
+    const RegistrySnapshot snapshot = ReadSnapshot(bytes, name);
+    ExportedDefinitions definitions = DefinitionsOf(snapshot, name);
+    definitions.wholeTimeZonesKey = snapshot.format.compare(0, 3, "INF") != 0;
+    return definitions;
 }
 
 RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name)

@@ -38,6 +38,10 @@ struct ExportedDefinitions {
     std::optional<std::string> currentZoneKey;
     // What SOFTWARE\zonechange\Definitions says, when the input holds it.
     std::optional<DefinitionsTrace> trace;
+    // Whether the input is the machine's whole Time Zones key (an export, the
+    // live registry), where a key the mapping lists is missing from the
+    // machine, or an INF, which holds only the zones it installs.
+    bool wholeTimeZonesKey = true;
 };
 
 // Throws Failure (kExitUnreadableInput) with one line for a file that is

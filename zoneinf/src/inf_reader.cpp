@@ -28,19 +28,17 @@ constexpr unsigned long kTypeExpandSz = 0x00020000;
 constexpr unsigned long kTypeDword = 0x00010001;
 constexpr unsigned long kTypeNone = 0x00020001;
 
-// SetupAPI's limit on one string, in characters (MAX_INF_STRING_LENGTH).
-constexpr size_t kMaxInfString = 4096;
-
 struct Section {
     std::vector<TextLine> lines;
 };
 
 // An INF line's fields: commas outside quotes separate them, quotes are
 // removed and "" inside quotes is one quote; %name% is replaced by the
-// [Strings] entry (and %% by %). Substitution makes a field no longer than
-// SetupAPI's limit, so a line of many tokens stays bounded.
+// [Strings] entry (and %% by %). `budget` is what substitution may still
+// add to the file's text, so that a few long strings named many times
+// cannot make it grow without end.
 std::vector<std::string> Fields(const TextLine& line, const std::map<std::string, std::string>& strings,
-                                const std::string& name)
+                                const std::string& name, size_t& budget)
 {
     std::vector<std::string> fields(1);
     bool quoted = false;
@@ -65,6 +63,10 @@ std::vector<std::string> Fields(const TextLine& line, const std::map<std::string
                 fields.back() += '%';
                 i = close;
             } else if (found != strings.end()) {
+                if (found->second.size() > budget) {
+                    Unreadable(name, line.number, "[Strings] substitution makes the file over 4 times its size");
+                }
+                budget -= found->second.size();
                 fields.back() += found->second;
                 i = close;
             } else {
@@ -72,9 +74,6 @@ std::vector<std::string> Fields(const TextLine& line, const std::map<std::string
             }
         } else {
             fields.back() += c;
-        }
-        if (fields.back().size() > kMaxInfString * 4) {
-            Unreadable(name, line.number, "a field longer than " + std::to_string(kMaxInfString) + " characters");
         }
     }
     if (quoted) {
@@ -185,13 +184,14 @@ RegistrySnapshot ReadInf(const DecodedText& text, const std::string& name)
             section->lines.push_back({trimmed, line.number});
         }
     }
+    size_t budget = 4 * text.utf8.size() + 65536;
     std::map<std::string, std::string> strings;
     for (const TextLine& line : sections["strings"].lines) {
         const size_t equals = line.text.find('=');
         if (equals == std::string::npos) {
             continue;
         }
-        const std::vector<std::string> value = Fields({line.text.substr(equals + 1), line.number}, {}, name);
+        const std::vector<std::string> value = Fields({line.text.substr(equals + 1), line.number}, {}, name, budget);
         strings[LowerAscii(TrimBlanks(line.text.substr(0, equals)))] = value.front();
     }
 
@@ -208,7 +208,7 @@ RegistrySnapshot ReadInf(const DecodedText& text, const std::string& name)
             if (equals == std::string::npos || LowerAscii(TrimBlanks(line.text.substr(0, equals))) != directive) {
                 continue;
             }
-            for (const std::string& field : Fields({line.text.substr(equals + 1), line.number}, strings, name)) {
+            for (const std::string& field : Fields({line.text.substr(equals + 1), line.number}, strings, name, budget)) {
                 const std::string sectionName = LowerAscii(field);
                 if (sectionName.empty() || !followed.insert(std::string(directive) + ":" + sectionName).second) {
                     continue;
@@ -230,7 +230,7 @@ RegistrySnapshot ReadInf(const DecodedText& text, const std::string& name)
                              : text.encoding == TextEncoding::kUtf16Be ? "INF (UTF-16 BE)"
                                                                        : "INF");
     for (const TextLine* line : addRegLines) {
-        const std::vector<std::string> fields = Fields(*line, strings, name);
+        const std::vector<std::string> fields = Fields(*line, strings, name, budget);
         const std::string root = LowerAscii(fields[0]);
         if (fields.size() < 2 || (root != "hklm" && root != "hkey_local_machine") || !IsKeptKey(fields[1])) {
             continue;

@@ -7,6 +7,7 @@
 #include "inf_writer.h"
 #include "options.h"
 #include "shared_keys.h"
+#include "text_decoder.h"
 #include "whole_file.h"
 #include "tz_database.h"
 #include "undo_writer.h"
@@ -80,9 +81,10 @@ std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& opt
                 RequireSameLocalTime(database, zone, *key, mainZone, years);
             }
         }
-        for (const auto& [earlierKey, earlierZone] : zones) {
-            if (earlierKey == *key) {
-                throw Failure(kExitUsage, "'" + zone + "' and '" + earlierZone + "' both map to '" + *key + "'");
+        for (size_t earlier = 0; earlier < zones.size(); ++earlier) {
+            if (zones[earlier].first == *key) {
+                throw Failure(kExitUsage, "'" + given + "' and '" + options.zones[earlier] + "' both map to '" +
+                                              *key + "'");
             }
         }
         zones.emplace_back(*key, zone);
@@ -156,13 +158,14 @@ int main(int argc, char** argv)
         }
         return Generate(options);
     } catch (const Failure& failure) {
-        std::cerr << "zoneinf: " << failure.what() << "\n";
+        // Messages quote the input: escaped, one line whatever it holds.
+        std::cerr << "zoneinf: " << EscapeForTerminal(failure.what()) << "\n";
         if (failure.status() == kExitUsage) {
             std::cerr << "Try 'zoneinf --help' for more information.\n";
         }
         return failure.status();
     } catch (const std::exception& error) {
-        std::cerr << "zoneinf: " << error.what() << "\n";
+        std::cerr << "zoneinf: " << EscapeForTerminal(error.what()) << "\n";
         return kExitUnreadableInput;
     }
 }

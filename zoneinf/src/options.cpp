@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <getopt.h>
+#include <vector>
 
 namespace zoneinf {
 
@@ -34,7 +35,7 @@ const char* const kUsage =
     "      --undo=EXPORT        write the INF that puts back the definitions a\n"
     "                           'reg export' taken before holds for each ZONE\n"
     "                           (a Windows key or an IANA zone), or --all\n"
-    "  -v, --verbose            with --check: name the zones left unchecked\n"
+    "  -v, --verbose            with --check: name the keys left unchecked\n"
     "  -h, --help               display this help and exit\n"
     "  -V, --version            output version information and exit\n"
     "\n"
@@ -64,14 +65,46 @@ int ParseYear(const char* option, const char* text)
     return year;
 }
 
-// The option getopt stopped at: "-q" for a short one, "--from" for a long one.
-std::string OptionName(const char* argument, int shortOption)
+// What is wrong with the option getopt stopped at, named as it was given:
+// getopt_long reports a long option by its short equivalent and leaves
+// ambiguity to its own message, which opterr = 0 silences.
+std::string OptionError(int result, char** argv, const option* longOptions)
 {
-    if (shortOption > 0 && shortOption < 256) {
-        return std::string("-") + char(shortOption);
+    const char* last = optind > 0 ? argv[optind - 1] : "";
+    std::string given = last;
+    const bool isLong = given.rfind("--", 0) == 0 && given.size() > 2;
+    std::vector<const option*> matches;
+    if (isLong) {
+        given = given.substr(0, given.find('='));
+        for (const option* candidate = longOptions; candidate->name; ++candidate) {
+            if (std::string("--") + candidate->name == given) {
+                matches = {candidate};
+                break;
+            }
+            if (std::string("--").append(candidate->name).rfind(given, 0) == 0) {
+                matches.push_back(candidate);
+            }
+        }
     }
-    const std::string text = argument;
-    return text.substr(0, text.find('='));
+    // A long option errs with optopt 0 or its own value; anything else is
+    // a short option inside the argument getopt is still reading.
+    if (isLong && (optopt == 0 || (!matches.empty() && matches.front()->val == optopt))) {
+        if (matches.size() > 1) {
+            std::string possibilities;
+            for (const option* match : matches) {
+                possibilities += std::string(" '--") + match->name + "'";
+            }
+            return "option '" + given + "' is ambiguous; possibilities:" + possibilities;
+        }
+        if (matches.empty()) {
+            return "unrecognized option '" + given + "'";
+        }
+        const std::string name = std::string("--") + matches.front()->name;
+        return result == ':' ? "option '" + name + "' requires an argument"
+                             : "option '" + name + "' doesn't allow an argument";
+    }
+    const std::string name = std::string("-") + char(optopt);
+    return result == ':' ? "option '" + name + "' requires an argument" : "unrecognized option '" + name + "'";
 }
 
 enum LongOnly { kFrom = 256, kTo, kApproximate, kWindowsKey, kZoneinfo, kWindowsZones, kJson, kUndo };
@@ -122,10 +155,8 @@ Options ParseOptions(int argc, char** argv)
         case 'v': options.verbose = true; break;
         case 'h': options.help = true; break;
         case 'V': options.version = true; break;
-        case ':':
-            throw Failure(kExitUsage, "option '" + OptionName(argv[optind - 1], optopt) + "' requires an argument");
         default:
-            throw Failure(kExitUsage, "unrecognized option '" + OptionName(argv[optind - 1], optopt) + "'");
+            throw Failure(kExitUsage, OptionError(c, argv, longOptions));
         }
     }
     for (int i = optind; i < argc; ++i) {
@@ -168,8 +199,12 @@ YearRange YearsOf(const Options& options, int currentYear)
     years.first = options.from.value_or(years.first);
     years.last = options.to.value_or(std::max(years.first, years.last));
     if (years.first > years.last) {
-        throw Failure(kExitUsage, "--from " + std::to_string(years.first) + " is after the last year " +
-                                      std::to_string(years.last));
+        // Name the option that was given: --check starts this year by default.
+        throw Failure(kExitUsage, options.from ? "--from " + std::to_string(years.first) + " is after the last year " +
+                                                     std::to_string(years.last)
+                                               : "--to " + std::to_string(years.last) + " is before " +
+                                                     std::to_string(years.first) +
+                                                     ", the first year by default; give --from too");
     }
     return years;
 }

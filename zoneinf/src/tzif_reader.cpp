@@ -162,6 +162,11 @@ ZoneTimeline ParseTzif(const std::string& bytes, const std::string& name)
         }
         transitions.push_back({Instant{Seconds{times[i]}}, typeOffsets[typeIndexes[i]]});
     }
+    // RFC 8536 holds the footer to the last transition's type; a file where
+    // they part would give two offsets for the instant of that transition.
+    if (future && !transitions.empty() && future->OffsetAt(transitions.back().at) != transitions.back().offset) {
+        reader.Fail("footer disagrees with the last transition");
+    }
     return ZoneTimeline(typeOffsets[0], std::move(transitions), std::move(future));
 }
 
