@@ -1,5 +1,6 @@
 #include "definitions_trace.h"
 
+#include "messages.h"
 #include "text_decoder.h"
 
 namespace zoneinf {
@@ -32,8 +33,8 @@ std::optional<DefinitionsTrace> DefinitionsTraceOf(const RegistrySnapshot& snaps
 std::string DescribeTrace(const DefinitionsTrace& trace)
 {
     const auto shown = [](const std::string& text) { return text.empty() ? "?" : EscapeForTerminal(text); };
-    return "tzdata " + shown(trace.tzdata) + ", CLDR " + shown(trace.cldr) + ", zoneinf " + shown(trace.program) +
-           "; zones " + shown(trace.zones);
+    return Fill(_("tzdata %1, CLDR %2, zoneinf %3; zones %4"),
+                {shown(trace.tzdata), shown(trace.cldr), shown(trace.program), shown(trace.zones)});
 }
 
 }  // namespace zoneinf

@@ -1,6 +1,7 @@
 #include "exported_definitions.h"
 
 #include "errors.h"
+#include "messages.h"
 #include "inf_reader.h"
 #include "inf_writer.h"
 #include "registry_export_reader.h"
@@ -25,9 +26,9 @@ const RegistryValue* Expect(ExportedZone& zone, const std::string& what, const R
                             std::uint32_t type)
 {
     if (!value.problem.empty()) {
-        zone.badValues.push_back(what + " has data that cannot be read (" + value.problem + ")");
+        zone.badValues.push_back(Fill(_("%1 has data that cannot be read (%2)"), {what, value.problem}));
     } else if (value.type != type || (type == kRegDword && value.data.size() != 4)) {
-        zone.badValues.push_back(what + (type == kRegDword ? " is no DWORD" : " is no binary value"));
+        zone.badValues.push_back(Fill(type == kRegDword ? _("%1 is no DWORD") : _("%1 is no binary value"), {what}));
     } else {
         return &value;
     }
@@ -100,7 +101,7 @@ ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::s
     }
     // A file with no zone at all is the wrong file, not a clean machine.
     if (definitions.zones.empty()) {
-        Unreadable(name, "no keys under HKEY_LOCAL_MACHINE\\" + timeZones + " in this " + definitions.format);
+        Unreadable(name, Fill(_("no keys under HKEY_LOCAL_MACHINE\\%1 in this %2"), {timeZones, definitions.format}));
     }
     return definitions;
 }
@@ -126,9 +127,9 @@ RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name)
         return ReadInf(text, name);
     }
     if (text.byteOrderMark && text.encoding != TextEncoding::kUtf8) {
-        Unreadable(name, "UTF-16 text that is no registry export (no \"Windows Registry Editor Version 5.00\") and no INF");
+        Unreadable(name, _("UTF-16 text that is no registry export (no \"Windows Registry Editor Version 5.00\") and no INF"));
     }
-    Unreadable(name, "neither a registry export (\"Windows Registry Editor Version 5.00\", \"REGEDIT4\") nor an INF");
+    Unreadable(name, _("neither a registry export (\"Windows Registry Editor Version 5.00\", \"REGEDIT4\") nor an INF"));
 }
 
 std::variant<ZoneRecords, std::string> RecordsOf(const ExportedZone& zone)
@@ -137,12 +138,12 @@ std::variant<ZoneRecords, std::string> RecordsOf(const ExportedZone& zone)
         return zone.badValues.front();
     }
     if (!zone.tzi) {
-        return std::string("no TZI value");
+        return std::string(_("no TZI value"));
     }
     const auto record = [](const std::vector<std::uint8_t>& bytes, const std::string& what)
         -> std::variant<TziRecord, std::string> {
         if (bytes.size() != TziRecord::kSize) {
-            return what + " is " + std::to_string(bytes.size()) + " bytes, not 44";
+            return Fill(_("%1 is %2 bytes, not 44"), {what, std::to_string(bytes.size())});
         }
         const TziRecord tzi = TziRecord::FromBytes(std::span<const std::uint8_t, TziRecord::kSize>(bytes.data(), TziRecord::kSize));
         if (auto defect = tzi.Defect()) {
@@ -160,20 +161,20 @@ std::variant<ZoneRecords, std::string> RecordsOf(const ExportedZone& zone)
         return records;
     }
     if (!zone.firstEntry || !zone.lastEntry) {
-        return std::string("Dynamic DST without FirstEntry or LastEntry");
+        return std::string(_("Dynamic DST without FirstEntry or LastEntry"));
     }
     if (*zone.lastEntry < *zone.firstEntry) {
         return "Dynamic DST LastEntry " + std::to_string(*zone.lastEntry) + " before FirstEntry " +
                std::to_string(*zone.firstEntry);
     }
     if (*zone.firstEntry < 1601 || *zone.lastEntry > 30827) {
-        return "Dynamic DST years " + std::to_string(*zone.firstEntry) + " to " + std::to_string(*zone.lastEntry);
+        return Fill(_("Dynamic DST years %1 to %2"), {std::to_string(*zone.firstEntry), std::to_string(*zone.lastEntry)});
     }
     DynamicDst dynamic{int(*zone.firstEntry), int(*zone.lastEntry), {}};
     for (int year = dynamic.firstYear; year <= dynamic.lastYear; ++year) {
         const auto found = zone.years.find(year);
         if (found == zone.years.end()) {
-            return "Dynamic DST has no record for " + std::to_string(year);
+            return Fill(_("Dynamic DST has no record for %1"), {std::to_string(year)});
         }
         auto yearRecord = record(found->second, "Dynamic DST " + std::to_string(year));
         if (auto* problem = std::get_if<std::string>(&yearRecord)) {

@@ -1,6 +1,7 @@
 #include "tz_database.h"
 
 #include "errors.h"
+#include "messages.h"
 #include "tzif_reader.h"
 #include "whole_file.h"
 
@@ -15,7 +16,7 @@ TzDatabase::TzDatabase(fs::path folder) : folder_(std::move(folder)), version_("
 {
     std::error_code error;
     if (!fs::is_directory(folder_, error)) {
-        throw Failure(kExitUnreadableInput, folder_.string() + ": no time zone database here");
+        throw Failure(kExitUnreadableInput, folder_.string() + ": " + _("no time zone database here"));
     }
     const auto source = ReadDatabaseFile("tzdata.zi");
     if (!source) {
@@ -85,7 +86,7 @@ bool TzDatabase::HasZone(const std::string& zoneName) const
 void TzDatabase::RequireZone(const std::string& zoneName) const
 {
     if (!HasZone(zoneName)) {
-        throw Failure(kExitUsage, "unknown time zone '" + zoneName + "' in " + folder_.string());
+        throw Failure(kExitUsage, Fill(_("unknown time zone '%1' in %2"), {zoneName, folder_.string()}));
     }
 }
 
@@ -94,7 +95,7 @@ ZoneTimeline TzDatabase::Load(const std::string& zoneName) const
     RequireZone(zoneName);
     const auto bytes = ReadDatabaseFile(zoneName);
     if (!bytes) {
-        throw Failure(kExitUnreadableInput, PathOf(zoneName).string() + ": cannot read");
+        throw Failure(kExitUnreadableInput, PathOf(zoneName).string() + ": " + _("cannot read"));
     }
     return ParseTzif(*bytes, PathOf(zoneName).string());
 }

@@ -2,6 +2,7 @@
 
 #include "definitions_trace.h"
 #include "errors.h"
+#include "messages.h"
 #include "exported_definitions.h"
 #include "inf_writer.h"
 #include "text_decoder.h"
@@ -34,9 +35,9 @@ const char* const kValuesZoneinfWrites[] = {"Display", "Std", "Dlt", "TZI"};
 
 [[noreturn]] void CannotPutBack(const RegistryKey& key, const RegistryValue& value, const std::string& why)
 {
-    throw Failure(kExitUnreadableInput, "HKLM\\" + EscapeForTerminal(key.path) + ", value '" +
-                                            EscapeForTerminal(value.name) + "': " + why +
-                                            "; no INF line can put it back exactly");
+    throw Failure(kExitUnreadableInput,
+                  Fill(_("HKLM\\%1, value '%2': %3; no INF line can put it back exactly"),
+                       {EscapeForTerminal(key.path), EscapeForTerminal(value.name), why}));
 }
 
 // Whether an INF string can carry the text: no control character (a line
@@ -52,35 +53,35 @@ bool FitsInfString(const std::string& text)
 std::string AddRegLine(const RegistryKey& key, const RegistryValue& value)
 {
     if (!value.problem.empty()) {
-        CannotPutBack(key, value, "data that cannot be read (" + value.problem + ")");
+        CannotPutBack(key, value, Fill(_("data that cannot be read (%1)"), {value.problem}));
     }
     if (!FitsInfString(value.name)) {
-        CannotPutBack(key, value, "a name with a control character, or too long");
+        CannotPutBack(key, value, _("a name with a control character, or too long"));
     }
     const std::string head = "HKLM," + InfString(key.path) + "," + InfString(value.name) + ",";
     if (value.type == kRegSz || value.type == kRegExpandSz) {
         const std::string text = Utf8FromUtf16Le(value.data);
         if (Utf16LeFromUtf8(text) != value.data) {
-            CannotPutBack(key, value, "a string that is not whole UTF-16 text with one terminator");
+            CannotPutBack(key, value, _("a string that is not whole UTF-16 text with one terminator"));
         }
         if (!FitsInfString(text)) {
-            CannotPutBack(key, value, "a string with a control character, or longer than 4096 characters");
+            CannotPutBack(key, value, _("a string with a control character, or longer than 4096 characters"));
         }
         return head + InfFlags(value.type == kRegSz ? kFlagString : kFlagExpandString) + "," + InfString(text);
     }
     if (value.type == kRegDword) {
         if (value.data.size() != 4) {
-            CannotPutBack(key, value, "a REG_DWORD of " + std::to_string(value.data.size()) + " bytes");
+            CannotPutBack(key, value, Fill(_("a REG_DWORD of %1 bytes"), {std::to_string(value.data.size())}));
         }
         const std::uint32_t number = value.data[0] | value.data[1] << 8 | value.data[2] << 16 |
                                      std::uint32_t(value.data[3]) << 24;
         return head + InfFlags(kFlagDword) + "," + std::to_string(number);
     }
     if (value.type > 0xFFFF) {
-        CannotPutBack(key, value, "type " + std::to_string(value.type) + ", above what AddReg flags can name");
+        CannotPutBack(key, value, Fill(_("type %1, above what AddReg flags can name"), {std::to_string(value.type)}));
     }
     if (value.data.size() > kMaxBinaryBytes) {
-        CannotPutBack(key, value, std::to_string(value.data.size()) + " bytes, more than one INF line holds");
+        CannotPutBack(key, value, Fill(_("%1 bytes, more than one INF line holds"), {std::to_string(value.data.size())}));
     }
     // Type 0 and 2 in the high word would read as FLG_ADDREG_TYPE_BINARY
     // and FLG_ADDREG_TYPE_NONE; 1 as FLG_ADDREG_TYPE_DWORD (strings and
@@ -139,8 +140,8 @@ std::string WriteUndoInf(const RegistrySnapshot& before, const std::vector<std::
             continue;
         }
         if (!FitsInfString(key.path)) {
-            throw Failure(kExitUnreadableInput, "HKLM\\" + EscapeForTerminal(key.path) +
-                                                    ": a key name no INF line can carry");
+            throw Failure(kExitUnreadableInput,
+                          Fill(_("HKLM\\%1: a key name no INF line can carry"), {EscapeForTerminal(key.path)}));
         }
         if (key.values.empty()) {
             line(addReg, "HKLM," + InfString(key.path) + ",," + InfFlags(kFlagKeyOnly));
@@ -178,11 +179,11 @@ int RunUndo(const Options& options)
     const std::string& path = *options.undo;
     const auto bytes = ReadFileWhole(path);
     if (!bytes) {
-        throw Failure(kExitUnreadableInput, path + ": cannot read (missing, unreadable or empty)");
+        throw Failure(kExitUnreadableInput, path + ": " + _("cannot read (missing, unreadable or empty)"));
     }
     const RegistrySnapshot snapshot = ReadSnapshot(*bytes, path);
     if (snapshot.format.compare(0, 3, "INF") == 0) {
-        throw Failure(kExitUnreadableInput, path + ": an INF, not a registry export of the machine's definitions");
+        throw Failure(kExitUnreadableInput, path + ": " + _("an INF, not a registry export of the machine's definitions"));
     }
     const ExportedDefinitions definitions = DefinitionsOf(snapshot, path);
     const auto heldKey = [&](const std::string& name) -> std::optional<std::string> {
@@ -210,19 +211,17 @@ int RunUndo(const Options& options)
                 map = WindowsZoneMap::Load(options.windowsZones);
             }
             if (!database->HasZone(given)) {
-                throw Failure(kExitUsage, "'" + EscapeForTerminal(given) + "' is neither a key " + path +
-                                              " holds nor a time zone");
+                throw Failure(kExitUsage, Fill(_("'%1' is neither a key %2 holds nor a time zone"), {EscapeForTerminal(given), path}));
             }
             const auto mapped = map->KeyFor(given, [&](const std::string& a, const std::string& b) {
                 return database->SameZone(a, b);
             });
             if (!mapped) {
-                throw Failure(kExitUsage, "CLDR maps no Windows key to '" + given + "'; name the key");
+                throw Failure(kExitUsage, Fill(_("CLDR maps no Windows key to '%1'; name the key"), {given}));
             }
             key = heldKey(*mapped);
             if (!key) {
-                throw Failure(kExitUsage, path + " holds no key '" + *mapped + "' (" + given +
-                                              "): nothing to put back");
+                throw Failure(kExitUsage, Fill(_("%1 holds no key '%2' (%3): nothing to put back"), {path, *mapped, given}));
             }
         }
         if (std::find(keys.begin(), keys.end(), *key) == keys.end()) {
