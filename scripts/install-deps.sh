@@ -41,16 +41,18 @@ if [ ! -f "$deps/node_modules/cldr-core/supplemental/windowsZones.json" ]; then
     npm ci --prefix "$deps" --ignore-scripts --no-audit --no-fund
 fi
 
-# A Spanish locale, for the test that zoneinf speaks Spanish there: added
-# to Debian's list of generated locales, as dpkg-reconfigure locales would.
-if ! locale -a 2>/dev/null | grep -qix 'es_ES.utf-\?8'; then
-    echo "Generating the es_ES.UTF-8 locale"
+# Spanish locales, for the test that zoneinf speaks Spanish there (Spain's
+# and Paraguay's): added to Debian's list of generated locales, as
+# dpkg-reconfigure locales would.
+for spanish in es_ES es_PY; do
+    locale -a 2>/dev/null | grep -qix "$spanish.utf-\?8" && continue
+    echo "Generating the $spanish.UTF-8 locale"
     sudo=()
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    if grep -q '^# *es_ES.UTF-8 UTF-8' /etc/locale.gen; then
-        "${sudo[@]}" sed -i 's/^# *\(es_ES.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    elif ! grep -q '^es_ES.UTF-8 UTF-8' /etc/locale.gen; then
-        echo 'es_ES.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+    if grep -q "^# *$spanish.UTF-8 UTF-8" /etc/locale.gen; then
+        "${sudo[@]}" sed -i "s/^# *\($spanish.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    elif ! grep -q "^$spanish.UTF-8 UTF-8" /etc/locale.gen; then
+        echo "$spanish.UTF-8 UTF-8" | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
     fi
     "${sudo[@]}" locale-gen
-fi
+done
