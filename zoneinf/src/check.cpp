@@ -143,7 +143,7 @@ std::string FormatReport(const CheckReport& report, bool verbose)
                      << " of offset disagree\n";
             }
         } else if (zone.status == ZoneCheck::kAsClose) {
-            text << zone.windowsKey << "  " << zone.zone << "  as close as Windows allows in";
+            text << key << "  " << zone.zone << "  as close as Windows allows in";
             for (size_t i = 0; i < zone.closestYears.size(); ++i) {
                 text << (i == 0 ? " " : ", ") << zone.closestYears[i];
             }
