@@ -76,7 +76,9 @@ std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& opt
             }
             const std::string mainZone = database.CurrentName(*map->MainZoneOf(*key));
             if (mainZone != zone) {
-                database.RequireZone(mainZone);
+                if (!database.HasZone(mainZone)) {
+                    throw MappedZoneMissing(database, mainZone, *key);
+                }
                 RequireSameLocalTime(database, zone, *key, mainZone, years);
             }
         }
