@@ -11,7 +11,7 @@ packages=(
     wine64
     clang libclang-rt-14-dev
     tzdata unicode-cldr-core libpugixml-dev nlohmann-json3-dev
-    dpkg-dev file lintian man-db groff-base
+    dpkg-dev file lintian man-db groff-base strace
 )
 
 missing=()

@@ -19,10 +19,16 @@ int CheckReport::Count(ZoneCheck::Status status) const
 
 ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& timeline, YearRange years)
 {
+    return CompareWithDatabase(records, timeline,
+                               timeline.ChangesBetween(StartOfYear(years.first), StartOfYear(years.last + 1)), years);
+}
+
+ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& timeline,
+                              const std::vector<OffsetChange>& database, YearRange years)
+{
     const Instant begin = StartOfYear(years.first);
     const Instant end = StartOfYear(years.last + 1);
     const std::vector<OffsetChange> windows = ChangesBetween(records, begin, end);
-    const std::vector<OffsetChange> database = timeline.ChangesBetween(begin, end);
 
     ZoneCheck check;
     check.status = ZoneCheck::kAgrees;
@@ -54,31 +60,119 @@ ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& ti
     return check;
 }
 
-CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDatabase& database,
-                             const WindowsZoneMap& map, YearRange years)
+const ZoneCheck* CheckReport::Current() const
+{
+    if (!currentKey) {
+        return nullptr;
+    }
+    const auto found = std::find_if(zones.begin(), zones.end(),
+                                    [&](const ZoneCheck& zone) { return zone.windowsKey == *currentKey; });
+    return found == zones.end() ? nullptr : &*found;
+}
+
+Checker::Checker(const TzDatabase& database, const WindowsZoneMap& map, YearRange years)
+    : database_(database), map_(map), years_(years)
+{
+}
+
+namespace {
+
+// What decides a key's verdict, as bytes: equal strings, equal verdicts.
+std::string VerdictKey(const ExportedZone& exported)
+{
+    std::string key = exported.windowsKey;
+    const auto add = [&key](const std::vector<std::uint8_t>& bytes) {
+        key += '\0' + std::to_string(bytes.size()) + ':';
+        key.append(bytes.begin(), bytes.end());
+    };
+    add(exported.tzi.value_or(std::vector<std::uint8_t>{}));
+    key += exported.tzi ? "T" : "-";
+    key += exported.firstEntry ? std::to_string(*exported.firstEntry) : "-";
+    key += '/' + (exported.lastEntry ? std::to_string(*exported.lastEntry) : "-");
+    for (const auto& [year, record] : exported.years) {
+        key += '\0' + std::to_string(year);
+        add(record);
+    }
+    for (const std::string& problem : exported.badValues) {
+        key += '\0' + problem;
+    }
+    return key;
+}
+
+}  // namespace
+
+ZoneCheck Checker::CheckZone(const ExportedZone& exported)
+{
+    ZoneCheck check;
+    const auto zone = map_.MainZoneOf(exported.windowsKey);
+    const auto records = RecordsOf(exported);
+    if (!zone || !database_.HasZone(*zone)) {
+        check.problem = zone ? "CLDR's zone " + *zone + " is not in the database" : "CLDR maps no zone to it";
+    } else if (const auto* problem = std::get_if<std::string>(&records)) {
+        check.status = ZoneCheck::kMalformed;
+        check.problem = *problem;
+    } else {
+        auto found = zones_.find(*zone);
+        if (found == zones_.end()) {
+            ZoneTimeline timeline = database_.Load(*zone);
+            auto changes = timeline.ChangesBetween(StartOfYear(years_.first), StartOfYear(years_.last + 1));
+            found = zones_.emplace(*zone, DatabaseZone{std::move(timeline), std::move(changes)}).first;
+        }
+        check = CompareWithDatabase(std::get<ZoneRecords>(records), found->second.timeline, found->second.changes,
+                                    years_);
+    }
+    check.windowsKey = exported.windowsKey;
+    check.zone = zone.value_or("");
+    return check;
+}
+
+CheckReport Checker::Check(const ExportedDefinitions& definitions)
 {
     CheckReport report;
     report.format = definitions.format;
-    report.databaseVersion = database.Version();
-    report.years = years;
+    report.databaseVersion = database_.Version();
+    report.years = years_;
+    report.currentKey = definitions.currentKey;
     for (const ExportedZone& exported : definitions.zones) {
-        ZoneCheck check;
-        const auto zone = map.MainZoneOf(exported.windowsKey);
-        const auto records = RecordsOf(exported);
-        if (!zone || !database.HasZone(*zone)) {
-            check.problem = zone ? "CLDR's zone " + *zone + " is not in the database" : "CLDR maps no zone to it";
-        } else if (const auto* problem = std::get_if<std::string>(&records)) {
-            check.status = ZoneCheck::kMalformed;
-            check.problem = *problem;
-        } else {
-            check = CompareWithDatabase(std::get<ZoneRecords>(records), database.Load(*zone), years);
+        const std::string key = VerdictKey(exported);
+        auto verdict = verdicts_.find(key);
+        if (verdict == verdicts_.end()) {
+            verdict = verdicts_.emplace(key, CheckZone(exported)).first;
         }
-        check.windowsKey = exported.windowsKey;
-        check.zone = zone.value_or("");
-        report.zones.push_back(std::move(check));
+        report.zones.push_back(verdict->second);
     }
     return report;
 }
+
+CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDatabase& database,
+                             const WindowsZoneMap& map, YearRange years)
+{
+    return Checker(database, map, years).Check(definitions);
+}
+
+namespace {
+
+const char* const kStatusNames[] = {"agrees", "differs", "malformed", "unchecked"};
+
+bool IsStale(const ZoneCheck& zone)
+{
+    return zone.status == ZoneCheck::kDiffers || zone.status == ZoneCheck::kMalformed;
+}
+
+// "stale", "sound", ... for the machine's own zone.
+std::string CurrentVerdict(const CheckReport& report)
+{
+    const ZoneCheck* current = report.Current();
+    if (!current) {
+        return "not among the file's zones";
+    }
+    if (current->status == ZoneCheck::kUnchecked) {
+        return "unchecked";
+    }
+    return IsStale(*current) ? "stale" : "sound";
+}
+
+}  // namespace
 
 std::string FormatReport(const CheckReport& report, bool verbose)
 {
@@ -100,14 +194,18 @@ std::string FormatReport(const CheckReport& report, bool verbose)
             text << zone.windowsKey << "  unchecked: " << zone.problem << "\n";
         }
     }
+    if (report.currentKey) {
+        text << "current zone " << *report.currentKey << ": " << CurrentVerdict(report) << "\n";
+    }
     text << report.Checked() << " zones checked, " << report.Differing() << " differ, "
          << report.Count(ZoneCheck::kUnchecked) << " unchecked\n";
     return text.str();
 }
 
-std::string FormatJson(const CheckReport& report)
+namespace {
+
+nlohmann::ordered_json JsonOf(const CheckReport& report)
 {
-    static const char* const kStatusNames[] = {"agrees", "differs", "malformed", "unchecked"};
     nlohmann::ordered_json zones = nlohmann::ordered_json::array();
     for (const ZoneCheck& zone : report.zones) {
         nlohmann::ordered_json entry;
@@ -134,23 +232,148 @@ std::string FormatJson(const CheckReport& report)
     document["checked"] = report.Checked();
     document["differ"] = report.Differing();
     document["unchecked"] = report.Count(ZoneCheck::kUnchecked);
+    if (report.currentKey) {
+        document["currentZone"] = {{"windowsKey", *report.currentKey}, {"verdict", CurrentVerdict(report)}};
+    } else {
+        document["currentZone"] = nullptr;
+    }
     document["zones"] = std::move(zones);
-    return document.dump(2) + "\n";
+    return document;
 }
 
-int RunCheck(const Options& options, YearRange years)
+// Several files: each report after its file's name, as grep prints lines.
+std::string Prefixed(const std::string& name, const std::string& report)
 {
-    const std::string& path = *options.check;
-    const auto bytes = ReadFileWhole(path);
-    if (!bytes) {
-        throw Failure(kExitUnreadableInput, path + ": cannot read (missing, unreadable or empty)");
+    std::string text;
+    for (size_t start = 0; start < report.size();) {
+        const size_t end = report.find('\n', start);
+        text += name + ": " + report.substr(start, end - start + 1);
+        start = end + 1;
     }
-    const TzDatabase database(options.zoneinfo);
-    const WindowsZoneMap map = WindowsZoneMap::Load(options.windowsZones);
-    CheckReport report = CheckDefinitions(ReadDefinitions(*bytes, path), database, map, years);
-    report.file = path;
-    WriteStandardOutput(options.json ? FormatJson(report) : FormatReport(report, options.verbose));
-    return report.Differing() > 0 ? kExitZonesDiffer : kExitSuccess;
+    return text;
+}
+
+// What the fleet summary counts.
+struct FleetSummary {
+    int files = 0;
+    int unreadable = 0;
+    int differing = 0;     // files with a zone that differs
+    int currentStale = 0;  // files whose own zone is stale
+    std::map<std::string, int> staleKeys;  // key -> files that flag it
+
+    void Add(const CheckReport& report)
+    {
+        differing += report.Differing() > 0;
+        currentStale += report.Current() && IsStale(*report.Current());
+        for (const ZoneCheck& zone : report.zones) {
+            staleKeys[zone.windowsKey] += IsStale(zone);
+        }
+    }
+    std::string Text() const
+    {
+        std::ostringstream text;
+        text << files << " files: " << files - unreadable << " checked, " << unreadable << " unreadable, "
+             << differing << " with zones that differ, " << currentStale << " whose current zone is stale\n";
+        for (const auto& [key, count] : staleKeys) {
+            if (count > 0) {
+                text << key << "  stale in " << count << (count == 1 ? " file\n" : " files\n");
+            }
+        }
+        return text.str();
+    }
+    nlohmann::ordered_json Json() const
+    {
+        nlohmann::ordered_json keys = nlohmann::ordered_json::object();
+        for (const auto& [key, count] : staleKeys) {
+            if (count > 0) {
+                keys[key] = count;
+            }
+        }
+        return {{"files", files},
+                {"checked", files - unreadable},
+                {"unreadable", unreadable},
+                {"differ", differing},
+                {"currentZoneStale", currentStale},
+                {"staleKeys", std::move(keys)}};
+    }
+};
+
+}  // namespace
+
+std::string FormatJson(const CheckReport& report)
+{
+    return JsonOf(report).dump(2) + "\n";
+}
+
+std::vector<CheckInput> CheckFiles(const std::vector<std::string>& files)
+{
+    std::vector<CheckInput> inputs;
+    for (const std::string& path : files) {
+        inputs.push_back({path, [path] {
+                              const auto bytes = ReadFileWhole(PathFromUtf8(path));
+                              if (!bytes || bytes->empty()) {
+                                  throw Failure(kExitUnreadableInput,
+                                                path + ": cannot read (missing, unreadable or empty)");
+                              }
+                              return ReadDefinitions(*bytes, path);
+                          }});
+    }
+    return inputs;
+}
+
+int RunCheck(const std::vector<CheckInput>& inputs, const TzDatabase& database, const WindowsZoneMap& map,
+             YearRange years, bool json, bool verbose)
+{
+    Checker checker(database, map, years);
+    const bool fleet = inputs.size() > 1;
+    FleetSummary summary;
+    nlohmann::ordered_json reports = nlohmann::ordered_json::array();
+    std::string text;
+    int status = kExitSuccess;
+    for (const CheckInput& input : inputs) {
+        ++summary.files;
+        CheckReport report;
+        try {
+            report = checker.Check(input.read());
+        } catch (const Failure& failure) {
+            if (!fleet) {
+                throw;
+            }
+            WriteStandardError(std::string("zoneinf: ") + failure.what() + "\n");
+            reports.push_back({{"file", input.name}, {"error", failure.what()}});
+            ++summary.unreadable;
+            status = kExitUnreadableInput;
+            continue;
+        }
+        report.file = input.name;
+        summary.Add(report);
+        if (report.Differing() > 0 && status == kExitSuccess) {
+            status = kExitZonesDiffer;
+        }
+        if (json) {
+            reports.push_back(JsonOf(report));
+        } else {
+            const std::string lines = FormatReport(report, verbose);
+            text += fleet ? Prefixed(input.name, lines) : lines;
+        }
+    }
+    if (json) {
+        if (!fleet) {
+            text = reports.front().dump(2) + "\n";
+        } else {
+            nlohmann::ordered_json document;
+            document["tzdata"] = database.Version();
+            document["fromYear"] = years.first;
+            document["toYear"] = years.last;
+            document["files"] = std::move(reports);
+            document["summary"] = summary.Json();
+            text = document.dump(2) + "\n";
+        }
+    } else if (fleet) {
+        text += summary.Text();
+    }
+    WriteStandardOutput(text);
+    return status;
 }
 
 }  // namespace zoneinf

@@ -256,13 +256,41 @@ std::optional<RegistryValue> ParseRegData(const std::string& data)
     return ValueOf(type, std::move(bytes));
 }
 
-std::vector<ExportedZone> ParseRegExport(const std::string& text, const std::string& name)
+// A string value's text: "Paraguay Standard Time" with \\ and \" escaped.
+std::optional<std::string> RegString(const std::string& data)
+{
+    if (data.size() < 2 || data.front() != '"' || data.back() != '"') {
+        return std::nullopt;
+    }
+    std::string text;
+    for (size_t i = 1; i + 1 < data.size(); ++i) {
+        if (data[i] == '\\' && i + 2 < data.size()) {
+            ++i;
+        }
+        text += data[i];
+    }
+    return text;
+}
+
+bool IsTimeZoneInformation(const std::string& path)
+{
+    for (const char* root : {"HKEY_LOCAL_MACHINE\\", "HKLM\\"}) {
+        if (Lower(path) == Lower(root + std::string(kTimeZoneInformationKey))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<ExportedZone> ParseRegExport(const std::string& text, const std::string& name,
+                                         std::optional<std::string>& machineZone)
 {
     if (!text.empty() && text.back() != '\n') {
         Unreadable(name, "truncated: the file ends in the middle of a line");
     }
     Collector collector;
     std::optional<std::string> currentKey;
+    bool inTimeZoneInformation = false;
     const std::vector<std::string> lines = LogicalLines(text, name);
     for (size_t number = 1; number < lines.size(); ++number) {
         const std::string line = Trim(lines[number]);
@@ -275,12 +303,13 @@ std::vector<ExportedZone> ParseRegExport(const std::string& text, const std::str
             }
             const std::string path = line.substr(1, line.size() - 2);
             currentKey = path.empty() || path.front() == '-' ? std::nullopt : BelowTimeZones(path);
+            inTimeZoneInformation = IsTimeZoneInformation(path);
             if (currentKey) {
                 collector.Touch(*currentKey);
             }
             continue;
         }
-        if (!currentKey) {
+        if (!currentKey && !inTimeZoneInformation) {
             continue;
         }
         // "Name"=data, with \\ and \" escaped in the name; @ for the default value.
@@ -301,6 +330,12 @@ std::vector<ExportedZone> ParseRegExport(const std::string& text, const std::str
             Unreadable(name, "line " + std::to_string(number + 1) + ": not a registry value");
         }
         const std::string data = Trim(line.substr(position + 1));
+        if (inTimeZoneInformation) {
+            if (Lower(valueName) == "timezonekeyname") {
+                machineZone = RegString(data);
+            }
+            continue;
+        }
         if (data != "-") {
             collector.Add(*currentKey, valueName, ParseRegData(data));
         }
@@ -467,7 +502,7 @@ ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string&
         if (definitions.format.empty()) {
             definitions.format = firstLine == "REGEDIT4" ? "REGEDIT4 export" : "reg export (UTF-8)";
         }
-        definitions.zones = ParseRegExport(text, name);
+        definitions.zones = ParseRegExport(text, name, definitions.currentKey);
         return WithZones(std::move(definitions), name);
     }
     if (!definitions.format.empty()) {

@@ -29,7 +29,13 @@ struct ExportedZone {
 struct ExportedDefinitions {
     std::string format;  // "reg export (UTF-16)", "REGEDIT4 export", "INF"
     std::vector<ExportedZone> zones;  // in order of key
+    // The machine's own zone, when the file also holds
+    // HKLM\SYSTEM\CurrentControlSet\Control\TimeZoneInformation.
+    // Example: "Paraguay Standard Time" (its TimeZoneKeyName).
+    std::optional<std::string> currentKey;
 };
+
+inline constexpr const char* kTimeZoneInformationKey = "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation";
 
 // Throws Failure (kExitUnreadableInput) with one line for a file that is
 // no export and no INF, is truncated or has the wrong encoding.

@@ -1,56 +1,58 @@
 #include "tz_database.h"
 
 #include "errors.h"
-
-#include <fstream>
+#include "whole_file.h"
 
 namespace zoneinf {
 
 namespace fs = std::filesystem;
 
-TzDatabase::TzDatabase(fs::path folder) : folder_(std::move(folder)), version_("unknown")
+TzDatabase::TzDatabase(const fs::path& folder) : TzDatabase(std::shared_ptr<const ZoneFiles>(OpenZoneFolder(folder)))
 {
-    std::error_code error;
-    if (!fs::is_directory(folder_, error)) {
-        throw Failure(kExitUnreadableInput, folder_.string() + ": no time zone database here");
-    }
-    std::ifstream source(folder_ / "tzdata.zi");
-    std::string firstLine;
+}
+
+TzDatabase::TzDatabase(std::shared_ptr<const ZoneFiles> files) : files_(std::move(files)), version_("unknown")
+{
+    const std::string text = files_->Read("tzdata.zi").value_or("");
+    const std::string firstLine = text.substr(0, text.find('\n'));
     const std::string prefix = "# version ";
-    if (std::getline(source, firstLine) && firstLine.compare(0, prefix.size(), prefix) == 0) {
+    if (firstLine.compare(0, prefix.size(), prefix) == 0) {
         version_ = firstLine.substr(prefix.size());
     }
 }
 
-fs::path TzDatabase::PathOf(const std::string& zoneName) const
+bool TzDatabase::IsPlainName(const std::string& zoneName)
 {
     // Zone names are relative names inside the tree, never a way out of it.
-    const fs::path relative(zoneName);
-    bool plain = !zoneName.empty() && relative.is_relative();
+    const fs::path relative = PathFromUtf8(zoneName);
+    bool plain = !zoneName.empty() && relative.is_relative() && !relative.has_root_name();
     for (const fs::path& part : relative) {
         plain = plain && part != ".." && part != ".";
     }
-    return plain ? folder_ / relative : fs::path();
+    return plain && zoneName.find('\\') == std::string::npos;
 }
 
 bool TzDatabase::HasZone(const std::string& zoneName) const
 {
-    const fs::path path = PathOf(zoneName);
-    std::error_code error;
-    return !path.empty() && fs::is_regular_file(path, error);
+    return IsPlainName(zoneName) && files_->Has(zoneName);
 }
 
 void TzDatabase::RequireZone(const std::string& zoneName) const
 {
     if (!HasZone(zoneName)) {
-        throw Failure(kExitUsage, "unknown time zone '" + zoneName + "' in " + folder_.string());
+        throw Failure(kExitUsage, "unknown time zone '" + zoneName + "' in " + Source());
     }
 }
 
 ZoneTimeline TzDatabase::Load(const std::string& zoneName) const
 {
     RequireZone(zoneName);
-    return ReadTzif(PathOf(zoneName));
+    const auto bytes = files_->Read(zoneName);
+    const std::string name = Source() + "/" + zoneName;
+    if (!bytes) {
+        throw Failure(kExitUnreadableInput, name + ": cannot read");
+    }
+    return ParseTzif(*bytes, name);
 }
 
 bool TzDatabase::SameZone(const std::string& first, const std::string& second) const
@@ -61,8 +63,7 @@ bool TzDatabase::SameZone(const std::string& first, const std::string& second) c
     if (!HasZone(first) || !HasZone(second)) {
         return false;
     }
-    std::error_code error;
-    return fs::equivalent(PathOf(first), PathOf(second), error);
+    return files_->Same(first, second);
 }
 
 }  // namespace zoneinf

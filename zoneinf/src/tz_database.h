@@ -2,9 +2,11 @@
 // files (Debian's tzdata: /usr/share/zoneinfo) and its release.
 #pragma once
 
+#include "zone_files.h"
 #include "zone_timeline.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace zoneinf {
@@ -13,12 +15,15 @@ class TzDatabase {
 public:
     static constexpr const char* kSystemFolder = "/usr/share/zoneinfo";
 
-    explicit TzDatabase(std::filesystem::path folder);
+    explicit TzDatabase(const std::filesystem::path& folder);
+    // The files from elsewhere: the release built into the program.
+    explicit TzDatabase(std::shared_ptr<const ZoneFiles> files);
 
     // The release, e.g. "2026f", from the first line of tzdata.zi
     // ("# version 2026f"); "unknown" when the tree has none.
     const std::string& Version() const { return version_; }
-    const std::filesystem::path& Folder() const { return folder_; }
+    // Where the files come from, e.g. "/usr/share/zoneinfo" or "built in".
+    std::string Source() const { return files_->Name(); }
 
     // Both throw Failure (kExitUsage) for a name that is no zone of this tree.
     ZoneTimeline Load(const std::string& zoneName) const;
@@ -29,9 +34,9 @@ public:
     bool SameZone(const std::string& first, const std::string& second) const;
 
 private:
-    std::filesystem::path PathOf(const std::string& zoneName) const;
+    static bool IsPlainName(const std::string& zoneName);
 
-    std::filesystem::path folder_;
+    std::shared_ptr<const ZoneFiles> files_;
     std::string version_;
 };
 
