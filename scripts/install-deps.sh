@@ -28,3 +28,17 @@ if ((${#missing[@]} > 0)); then
     "${sudo[@]}" apt-get update
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+
+# pugixml's source, for zoneinf.exe (MinGW-w64 has no pugixml package):
+# Debian's own source package, fetched and verified by apt with a source
+# list of its own, so the machine's apt configuration is left as it is.
+src="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/deps/src"
+if ! ls "$src"/pugixml_*.orig.tar.gz >/dev/null 2>&1; then
+    echo "Fetching pugixml's Debian source into $src"
+    mkdir -p "$src/lists/partial"
+    echo 'deb-src http://deb.debian.org/debian bookworm main' >"$src/sources.list"
+    apt_options=(-o "Dir::Etc::SourceList=$src/sources.list" -o Dir::Etc::SourceParts=/dev/null
+                 -o "Dir::State::Lists=$src/lists")
+    apt-get "${apt_options[@]}" update >/dev/null
+    (cd "$src" && apt-get "${apt_options[@]}" source --download-only pugixml >/dev/null)
+fi

@@ -293,8 +293,18 @@ std::vector<ExportedZone> ParseRegExport(const std::string& text, const std::str
     bool inTimeZoneInformation = false;
     const std::vector<std::string> lines = LogicalLines(text, name);
     for (size_t number = 1; number < lines.size(); ++number) {
-        const std::string line = Trim(lines[number]);
+        std::string line = Trim(lines[number]);
+        if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+            line.erase(0, 3);
+        }
         if (line.empty() || line.front() == ';') {
+            continue;
+        }
+        // Exports joined into one file ("copy /b zones.reg+current.reg")
+        // repeat the header, after a byte-order mark.
+        if (line == "Windows Registry Editor Version 5.00" || line == "REGEDIT4") {
+            currentKey.reset();
+            inTimeZoneInformation = false;
             continue;
         }
         if (line.front() == '[') {
