@@ -7,6 +7,9 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <deque>
+#include <future>
+#include <thread>
 #include <sstream>
 
 namespace zoneinf {
@@ -330,11 +333,22 @@ int RunCheck(const std::vector<CheckInput>& inputs, const TzDatabase& database, 
     nlohmann::ordered_json reports = nlohmann::ordered_json::array();
     std::string text;
     int status = kExitSuccess;
-    for (const CheckInput& input : inputs) {
+    // Files are read and parsed a batch at a time on every core, and
+    // checked in their order (the checker's memory is not shared).
+    const size_t batch = std::max(2u, std::thread::hardware_concurrency()) * 4;
+    std::deque<std::future<ExportedDefinitions>> reads;
+    for (size_t next = 0; next < inputs.size() || !reads.empty();) {
+        while (next < inputs.size() && reads.size() < batch) {
+            reads.push_back(std::async(inputs.size() > 1 ? std::launch::async : std::launch::deferred,
+                                       inputs[next++].read));
+        }
+        const CheckInput& input = inputs[next - reads.size()];
+        std::future<ExportedDefinitions> read = std::move(reads.front());
+        reads.pop_front();
         ++summary.files;
         CheckReport report;
         try {
-            report = checker.Check(input.read());
+            report = checker.Check(read.get());
         } catch (const Failure& failure) {
             if (!fleet) {
                 throw;

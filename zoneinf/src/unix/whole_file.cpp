@@ -3,6 +3,7 @@
 
 #include "errors.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
@@ -197,23 +198,33 @@ std::optional<std::string> ReadFileWhole(const std::filesystem::path& path)
     if (descriptor < 0) {
         return std::nullopt;
     }
-    std::string bytes;
-    std::array<char, 65536> buffer;
+    // Read in place, into room for the size the file says it has (none for
+    // a device or a pipe), grown as needed.
+    struct stat status;
+    std::string bytes(::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)
+                          ? std::min<size_t>(size_t(status.st_size), kMaxInputBytes) + 1
+                          : 65536,
+                      '\0');
+    size_t used = 0;
     for (;;) {
-        const ssize_t count = ::read(descriptor, buffer.data(), buffer.size());
+        if (used == bytes.size()) {
+            bytes.resize(std::min(bytes.size() * 2, kMaxInputBytes + 1));
+        }
+        const ssize_t count = ::read(descriptor, bytes.data() + used, bytes.size() - used);
         if (count < 0 && errno == EINTR) {
             continue;
         }
         if (count <= 0) {
             ::close(descriptor);
+            bytes.resize(used);
             return count == 0 ? std::optional(std::move(bytes)) : std::nullopt;
         }
-        if (bytes.size() + size_t(count) > kMaxInputBytes) {
+        used += size_t(count);
+        if (used > kMaxInputBytes) {
             ::close(descriptor);
             throw Failure(kExitUnreadableInput, path.string() + ": over " + std::to_string(kMaxInputBytes >> 20) +
                                                     " MiB, larger than any input of zoneinf");
         }
-        bytes.append(buffer.data(), size_t(count));
     }
 }
 

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <array>
 
 namespace zoneinf {
@@ -253,13 +254,50 @@ void WriteStandardError(const std::string& text)
     WriteTo(STD_ERROR_HANDLE, text, false);
 }
 
+namespace {
+
+// cmd hands wildcards on as typed; Windows programs expand them, as
+// MSVC's setargv does: "\\server\zonas\*.reg" becomes the files it names,
+// in name order, and stays as it is when it names none.
+void AddExpanded(std::vector<std::string>& arguments, const std::wstring& argument)
+{
+    if (argument.empty() || argument[0] == L'-' || argument.find_first_of(L"*?") == std::wstring::npos) {
+        arguments.push_back(Utf8FromWide(argument));
+        return;
+    }
+    const std::wstring folder = FolderOf(argument);
+    std::vector<std::string> matches;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileExW(argument.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                             nullptr, 0);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                matches.push_back(Utf8FromWide(folder + found.cFileName));
+            }
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    std::sort(matches.begin(), matches.end());
+    if (matches.empty()) {
+        matches.push_back(Utf8FromWide(argument));
+    }
+    arguments.insert(arguments.end(), matches.begin(), matches.end());
+}
+
+}  // namespace
+
 std::vector<std::string> ProgramArguments(int, char**)
 {
     int count = 0;
     wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     std::vector<std::string> arguments;
     for (int i = 0; wide && i < count; ++i) {
-        arguments.push_back(Utf8FromWide(wide[i], wcslen(wide[i])));
+        if (i == 0) {
+            arguments.push_back(Utf8FromWide(wide[i], wcslen(wide[i])));
+        } else {
+            AddExpanded(arguments, wide[i]);
+        }
     }
     ::LocalFree(wide);
     return arguments;
