@@ -15,6 +15,9 @@ packages=(
 )
 
 missing=()
+# npm brings CLDR's mapping; the machines come with Node.js and npm, which
+# Debian's npm package would conflict with, so it is only a fallback.
+command -v npm >/dev/null || missing+=(npm)
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q '^install ok installed$'; then
         missing+=("$package")
@@ -27,6 +30,14 @@ if ((${#missing[@]} > 0)); then
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     "${sudo[@]}" apt-get update
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# CLDR's current Windows zone mapping, pinned by deps/package-lock.json
+# (npm's cldr-core; Debian's unicode-cldr-core is an older release).
+deps="$(cd "$(dirname "${BASH_SOURCE[0]}")/../deps" && pwd)"
+if [ ! -f "$deps/node_modules/cldr-core/supplemental/windowsZones.json" ]; then
+    echo "Installing CLDR's mapping from npm into $deps"
+    npm ci --prefix "$deps" --ignore-scripts --no-audit --no-fund
 fi
 
 # pugixml's source, for zoneinf.exe (MinGW-w64 has no pugixml package):

@@ -1,8 +1,9 @@
-# Checks a built zonechange.exe: PE format and machine, console subsystem,
-# no manifest, only the three system DLLs imported, its version resource,
-# and an optional size limit.
+# Checks a built zonechange.exe or settz.exe: PE format and machine,
+# console subsystem, no manifest, only the expected system DLLs imported,
+# its version resource, and an optional size limit.
 # -DOBJDUMP= -DEXECUTABLE= -DEXPECTED_FORMAT=pei-i386|pei-x86-64 -DVERSION=x.y.z
-# [-DMAX_SIZE=bytes]
+# [-DMAX_SIZE=bytes] [-DEXPECTED_IMPORTS=A.DLL,B.DLL] (upper case, sorted;
+# zonechange.exe's three by default)
 cmake_minimum_required(VERSION 3.25)
 
 execute_process(COMMAND ${OBJDUMP} -p ${EXECUTABLE}
@@ -23,8 +24,12 @@ string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
 list(TRANSFORM imports REPLACE "DLL Name: " "")
 list(TRANSFORM imports TOUPPER)
 list(SORT imports)
-if(NOT imports STREQUAL "KERNEL32.DLL;MSVCRT.DLL;SETUPAPI.DLL")
-    string(APPEND failures "  imports ${imports}, expected only KERNEL32.dll, msvcrt.dll, SETUPAPI.dll\n")
+if(NOT EXPECTED_IMPORTS)
+    set(EXPECTED_IMPORTS KERNEL32.DLL,MSVCRT.DLL,SETUPAPI.DLL)
+endif()
+string(REPLACE "," ";" expected_imports "${EXPECTED_IMPORTS}")
+if(NOT imports STREQUAL expected_imports)
+    string(APPEND failures "  imports ${imports}, expected only ${expected_imports}\n")
 endif()
 
 # A manifest would carry an <assembly> element.
@@ -37,6 +42,9 @@ endif()
 # Windows' installer detection demand elevation for a program without a
 # manifest.
 file(STRINGS ${EXECUTABLE} resource_strings ENCODING UTF-16LE)
+# A stray bracket in the code's bytes would stop CMake splitting the list.
+string(REPLACE "[" "(" resource_strings "${resource_strings}")
+string(REPLACE "]" ")" resource_strings "${resource_strings}")
 list(FIND resource_strings "FileVersion" file_version_at)
 list(FIND resource_strings "ProductVersion" product_version_at)
 if(file_version_at EQUAL -1 OR product_version_at EQUAL -1)

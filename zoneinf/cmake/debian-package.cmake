@@ -1,8 +1,9 @@
 # cmake --build --preset zoneinf --target package makes
 # zoneinf_<version>_amd64.deb: the optimised binary in /usr/bin, the manual
-# page, and the README's workflow, licence and changelog under
-# /usr/share/doc/zoneinf. Dependencies: tzdata and CLDR, which it reads,
-# and the shared libraries it links, as dpkg-shlibdeps finds them.
+# page, CLDR's Windows zone mapping in /usr/share/zoneinf (the program's
+# default), and the user's README, licences and changelog under
+# /usr/share/doc/zoneinf. Dependencies: tzdata, which it reads, and the
+# shared libraries it links, as dpkg-shlibdeps finds them.
 include(GNUInstallDirs)
 
 # Debian's usual hardening.
@@ -22,9 +23,28 @@ foreach(document doc/zoneinf.1 doc/changelog)
 endforeach()
 add_custom_target(package_docs ALL DEPENDS ${compressed_docs})
 
+# debian/copyright: zoneinf's own, then the mapping's, under the Unicode
+# licence that comes with it (cldr-core's LICENSE), in the copyright
+# format's layout (each line indented, blank lines as " .").
+get_filename_component(cldr_core ${ZONEINF_WINDOWS_ZONES_JSON} DIRECTORY)
+get_filename_component(cldr_core ${cldr_core} DIRECTORY)
+file(READ ${CMAKE_CURRENT_SOURCE_DIR}/doc/copyright zoneinf_copyright)
+file(STRINGS ${cldr_core}/LICENSE unicode_licence)
+set(unicode_stanza "\nFiles: usr/share/zoneinf/windowsZones.json\nCopyright: Unicode, Inc.\n"
+    "Comment: CLDR's Windows zone mapping, from npm's cldr-core.\nLicense: Unicode-3.0\n")
+foreach(line IN LISTS unicode_licence)
+    if(line STREQUAL "")
+        string(APPEND unicode_stanza " .\n")
+    else()
+        string(APPEND unicode_stanza " ${line}\n")
+    endif()
+endforeach()
+file(WRITE ${package_docs}/copyright "${zoneinf_copyright}${unicode_stanza}")
+
 install(TARGETS zoneinf RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${package_docs}/zoneinf.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES README.md doc/copyright ${package_docs}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES doc/README.md ${package_docs}/copyright ${package_docs}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${ZONEINF_WINDOWS_ZONES_JSON} DESTINATION ${CMAKE_INSTALL_DATADIR}/zoneinf)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zoneinf)
@@ -40,7 +60,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The zonechange developers <zonechange-dev@lists.example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "tzdata, unicode-cldr-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "tzdata")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -1,4 +1,4 @@
-# cmake -DZONEINFO=DIR -DMAPPING=FILE -DCLDR_RELEASE=R -DOUTPUT=FILE -P embed-data.cmake
+# cmake -DZONEINFO=DIR -DMAPPING=FILE -DOUTPUT=FILE -P embed-data.cmake
 # Writes the C++ source of built_in_data.h's tables: every TZif file of
 # the tree and tzdata.zi (not right/ and posix/, the leap-second and
 # duplicate trees; not localtime, the machine's own zone), a zone and its
@@ -64,7 +64,7 @@ ${table}};
 }  // namespace
 
 std::span<const BuiltInFile> BuiltInZoneFileTable() { return files; }
-std::string_view BuiltInMappingName() { return \"${mapping_name} (CLDR ${CLDR_RELEASE}, built in)\"; }
+std::string_view BuiltInMappingName() { return \"${mapping_name}, built in\"; }
 std::string_view BuiltInMapping() { return Bytes(mapping, ${mapping_size}); }
 
 }  // namespace zoneinf

@@ -2,15 +2,18 @@
 
 #include "errors.h"
 #include "whole_file.h"
+#include "record_builder.h"
 #include "record_evaluator.h"
+#include "text_decoder.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <deque>
 #include <future>
-#include <thread>
+#include <map>
 #include <sstream>
+#include <thread>
 
 namespace zoneinf {
 
@@ -63,19 +66,49 @@ ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& ti
     return check;
 }
 
+namespace {
+
+// Whether records that differ from the database do so only in years no
+// record describes, and there for no longer than the closest record the
+// builder would write: the generator's own judgement, not a copy of it.
+bool AsCloseAsWindowsAllows(const ZoneRecords& records, const ZoneTimeline& timeline, YearRange years,
+                            std::vector<int>& closestYears)
+{
+    for (int year = years.first; year <= years.last; ++year) {
+        const YearOffsets database = timeline.Year(year);
+        const YearOffsets windows = EvaluateYear(records, year);
+        if (windows == database) {
+            continue;
+        }
+        if (DescribeYear(database) ||
+            DisagreementIn(windows, database) > DisagreementIn(EvaluateYear(ClosestRecord(database), year), database)) {
+            return false;
+        }
+        closestYears.push_back(year);
+    }
+    return true;
+}
+
+}  // namespace
+
 const ZoneCheck* CheckReport::Current() const
 {
     if (!currentKey) {
         return nullptr;
     }
-    const auto found = std::find_if(zones.begin(), zones.end(),
-                                    [&](const ZoneCheck& zone) { return zone.windowsKey == *currentKey; });
+    const auto found = std::find_if(zones.begin(), zones.end(), [&](const ZoneCheck& zone) {
+        return LowerAscii(zone.windowsKey) == LowerAscii(*currentKey);
+    });
     return found == zones.end() ? nullptr : &*found;
 }
 
 Checker::Checker(const TzDatabase& database, const WindowsZoneMap& map, YearRange years)
-    : database_(database), map_(map), years_(years)
+    : database_(database), map_(map), years_(years), sharedKeys_(SurveySharedKeys(map, database, years, false))
 {
+    // Windows compares key names without regard to case, and so does the check.
+    for (const auto& [key, zone] : map.MainZones()) {
+        mainZones_.emplace(LowerAscii(key), zone);
+    }
 }
 
 namespace {
@@ -107,7 +140,8 @@ std::string VerdictKey(const ExportedZone& exported)
 ZoneCheck Checker::CheckZone(const ExportedZone& exported)
 {
     ZoneCheck check;
-    const auto zone = map_.MainZoneOf(exported.windowsKey);
+    const auto mapped = mainZones_.find(LowerAscii(exported.windowsKey));
+    const auto zone = mapped == mainZones_.end() ? std::nullopt : std::optional(database_.CurrentName(mapped->second));
     const auto records = RecordsOf(exported);
     if (!zone || !database_.HasZone(*zone)) {
         check.problem = zone ? "CLDR's zone " + *zone + " is not in the database" : "CLDR maps no zone to it";
@@ -121,8 +155,13 @@ ZoneCheck Checker::CheckZone(const ExportedZone& exported)
             auto changes = timeline.ChangesBetween(StartOfYear(years_.first), StartOfYear(years_.last + 1));
             found = zones_.emplace(*zone, DatabaseZone{std::move(timeline), std::move(changes)}).first;
         }
-        check = CompareWithDatabase(std::get<ZoneRecords>(records), found->second.timeline, found->second.changes,
-                                    years_);
+        const ZoneTimeline& timeline = found->second.timeline;
+        const ZoneRecords& zoneRecords = std::get<ZoneRecords>(records);
+        check = CompareWithDatabase(zoneRecords, timeline, found->second.changes, years_);
+        if (check.status == ZoneCheck::kDiffers &&
+            AsCloseAsWindowsAllows(zoneRecords, timeline, years_, check.closestYears)) {
+            check.status = ZoneCheck::kAsClose;
+        }
     }
     check.windowsKey = exported.windowsKey;
     check.zone = zone.value_or("");
@@ -134,9 +173,13 @@ CheckReport Checker::Check(const ExportedDefinitions& definitions)
     CheckReport report;
     report.format = definitions.format;
     report.databaseVersion = database_.Version();
+    report.mappingRelease = map_.Release();
     report.years = years_;
-    report.currentKey = definitions.currentKey;
+    report.sharedKeys = sharedKeys_;
+    report.currentKey = definitions.currentZoneKey;
+    report.absent = definitions.wholeTimeZonesKey ? int(mainZones_.size()) : 0;
     for (const ExportedZone& exported : definitions.zones) {
+        report.absent -= definitions.wholeTimeZonesKey && mainZones_.count(LowerAscii(exported.windowsKey)) > 0;
         const std::string key = VerdictKey(exported);
         auto verdict = verdicts_.find(key);
         if (verdict == verdicts_.end()) {
@@ -155,7 +198,7 @@ CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDat
 
 namespace {
 
-const char* const kStatusNames[] = {"agrees", "differs", "malformed", "unchecked"};
+const char* const kStatusNames[] = {"agrees", "differs", "malformed", "unchecked", "asCloseAsWindowsAllows"};
 
 bool IsStale(const ZoneCheck& zone)
 {
@@ -181,8 +224,10 @@ std::string FormatReport(const CheckReport& report, bool verbose)
 {
     std::ostringstream text;
     for (const ZoneCheck& zone : report.zones) {
+        // Key names and problems come from the file: escaped for the terminal.
+        const std::string key = EscapeForTerminal(zone.windowsKey);
         if (zone.status == ZoneCheck::kDiffers) {
-            text << zone.windowsKey << "  " << zone.zone << "  from " << FormatInstant(zone.firstDifference)
+            text << key << "  " << zone.zone << "  from " << FormatInstant(zone.firstDifference)
                  << " Windows gives " << FormatOffset(zone.windowsOffset) << ", the database "
                  << FormatOffset(zone.databaseOffset) << "; ";
             if (zone.disagreeingChanges == 0) {
@@ -191,21 +236,40 @@ std::string FormatReport(const CheckReport& report, bool verbose)
                 text << zone.disagreeingChanges << (zone.disagreeingChanges == 1 ? " change" : " changes")
                      << " of offset disagree\n";
             }
+        } else if (zone.status == ZoneCheck::kAsClose) {
+            text << zone.windowsKey << "  " << zone.zone << "  as close as Windows allows in";
+            for (size_t i = 0; i < zone.closestYears.size(); ++i) {
+                text << (i == 0 ? " " : ", ") << zone.closestYears[i];
+            }
+            text << ", years no single record describes\n";
         } else if (zone.status == ZoneCheck::kMalformed) {
-            text << zone.windowsKey << "  " << zone.zone << "  malformed: " << zone.problem << "\n";
+            text << key << "  " << zone.zone << "  malformed: " << EscapeForTerminal(zone.problem) << "\n";
         } else if (zone.status == ZoneCheck::kUnchecked && verbose) {
-            text << zone.windowsKey << "  unchecked: " << zone.problem << "\n";
+            text << key << "  unchecked: " << EscapeForTerminal(zone.problem) << "\n";
         }
     }
     if (report.currentKey) {
-        text << "current zone " << *report.currentKey << ": " << CurrentVerdict(report) << "\n";
+        text << "current zone " << EscapeForTerminal(*report.currentKey) << ": " << CurrentVerdict(report) << "\n";
     }
-    text << report.Checked() << " zones checked, " << report.Differing() << " differ, "
-         << report.Count(ZoneCheck::kUnchecked) << " unchecked\n";
+    text << report.Checked() << (report.Checked() == 1 ? " zone" : " zones") << " checked, "
+         << report.Differing() << (report.Differing() == 1 ? " differs, " : " differ, ")
+         << report.Count(ZoneCheck::kAsClose) << " as close as Windows allows, "
+         << report.Count(ZoneCheck::kUnchecked) << " unchecked";
+    if (report.absent > 0) {
+        // A partial export would otherwise pass for a machine with fewer zones.
+        text << "; " << report.absent << (report.absent == 1 ? " key" : " keys") << " of the mapping absent from the file";
+    }
+    text << "\n";
     return text.str();
 }
 
 namespace {
+
+// Text is UTF-8 once read; a file name need not be, and is kept with U+FFFD.
+std::string Dump(const nlohmann::ordered_json& document)
+{
+    return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
 
 nlohmann::ordered_json JsonOf(const CheckReport& report)
 {
@@ -221,6 +285,9 @@ nlohmann::ordered_json JsonOf(const CheckReport& report)
             entry["databaseOffsetSeconds"] = zone.databaseOffset.count();
             entry["disagreeingChanges"] = zone.disagreeingChanges;
         }
+        if (zone.status == ZoneCheck::kAsClose) {
+            entry["closestYears"] = zone.closestYears;
+        }
         if (!zone.problem.empty()) {
             entry["problem"] = zone.problem;
         }
@@ -230,11 +297,28 @@ nlohmann::ordered_json JsonOf(const CheckReport& report)
     document["file"] = report.file;
     document["format"] = report.format;
     document["tzdata"] = report.databaseVersion;
+    document["cldr"] = report.mappingRelease;
     document["fromYear"] = report.years.first;
     document["toYear"] = report.years.last;
     document["checked"] = report.Checked();
     document["differ"] = report.Differing();
+    document["asCloseAsWindowsAllows"] = report.Count(ZoneCheck::kAsClose);
     document["unchecked"] = report.Count(ZoneCheck::kUnchecked);
+    nlohmann::ordered_json sharedKeys = nlohmann::ordered_json::array();
+    for (const SharedKeyNote& note : report.sharedKeys) {
+        nlohmann::ordered_json differing = nlohmann::ordered_json::array();
+        for (const ZoneDisagreement& zone : note.differing) {
+            differing.push_back({{"zone", zone.zone},
+                                 {"firstDifference", FormatInstant(zone.firstDifference)},
+                                 {"zoneOffsetSeconds", zone.zoneOffset.count()},
+                                 {"mainZoneOffsetSeconds", zone.mainOffset.count()},
+                                 {"firstYear", zone.firstYear},
+                                 {"lastYear", zone.lastYear}});
+        }
+        sharedKeys.push_back({{"windowsKey", note.windowsKey}, {"mainZone", note.mainZone}, {"differing", differing}});
+    }
+    document["sharedKeys"] = std::move(sharedKeys);
+    document["absent"] = report.absent;
     if (report.currentKey) {
         document["currentZone"] = {{"windowsKey", *report.currentKey}, {"verdict", CurrentVerdict(report)}};
     } else {
@@ -305,7 +389,7 @@ struct FleetSummary {
 
 std::string FormatJson(const CheckReport& report)
 {
-    return JsonOf(report).dump(2) + "\n";
+    return Dump(JsonOf(report));
 }
 
 std::vector<CheckInput> CheckFiles(const std::vector<std::string>& files)
@@ -328,6 +412,7 @@ int RunCheck(const std::vector<CheckInput>& inputs, const TzDatabase& database, 
              YearRange years, bool json, bool verbose)
 {
     Checker checker(database, map, years);
+    WriteStandardError(FormatSharedKeyNotes(checker.SharedKeys()));
     const bool fleet = inputs.size() > 1;
     FleetSummary summary;
     nlohmann::ordered_json reports = nlohmann::ordered_json::array();
@@ -373,7 +458,7 @@ int RunCheck(const std::vector<CheckInput>& inputs, const TzDatabase& database, 
     }
     if (json) {
         if (!fleet) {
-            text = reports.front().dump(2) + "\n";
+            text = Dump(reports.front());
         } else {
             nlohmann::ordered_json document;
             document["tzdata"] = database.Version();
@@ -381,7 +466,7 @@ int RunCheck(const std::vector<CheckInput>& inputs, const TzDatabase& database, 
             document["toYear"] = years.last;
             document["files"] = std::move(reports);
             document["summary"] = summary.Json();
-            text = document.dump(2) + "\n";
+            text = Dump(document);
         }
     } else if (fleet) {
         text += summary.Text();

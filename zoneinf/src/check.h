@@ -4,6 +4,7 @@
 
 #include "exported_definitions.h"
 #include "options.h"
+#include "shared_keys.h"
 #include "time_model.h"
 #include "tz_database.h"
 #include "windows_zone.h"
@@ -20,23 +21,31 @@ namespace zoneinf {
 // One key's verdict. Example: "Paraguay Standard Time", America/Asuncion,
 // differs from 2026-10-04T03:00:00Z (Windows UTC-02:00, database
 // UTC-03:00), 24 changes of offset disagree.
+// kAsClose: the records differ only in years no record describes (Morocco's
+// 2029 and 2033, with two Ramadans), and there no longer than the record
+// zoneinf writes for them; no machine can do better, so it is no fault.
 struct ZoneCheck {
-    enum Status { kAgrees, kDiffers, kMalformed, kUnchecked } status = kUnchecked;
+    enum Status { kAgrees, kDiffers, kMalformed, kUnchecked, kAsClose } status = kUnchecked;
     std::string windowsKey;
-    std::string zone;     // the IANA zone CLDR maps the key to, if any
+    std::string zone;     // the database's current name of the zone CLDR maps the key to, if any
     std::string problem;  // what is malformed, or why it was not checked
     Instant firstDifference{};
     Seconds windowsOffset{0};
     Seconds databaseOffset{0};
     int disagreeingChanges = 0;
+    std::vector<int> closestYears;  // kAsClose: the years no record describes, 2029 and 2033
 };
 
 struct CheckReport {
     std::string file;
     std::string format;
     std::string databaseVersion;
+    std::string mappingRelease;  // CLDR's, "48"
     YearRange years;
     std::vector<ZoneCheck> zones;
+    // Keys whose other zones disagree with their main zone in the years.
+    std::vector<SharedKeyNote> sharedKeys;
+    int absent = 0;  // keys the mapping lists (territory 001) that the file lacks
     // The machine's own zone, when the input names it (TimeZoneKeyName);
     // its verdict is the ZoneCheck of that key. Example: "Paraguay Standard Time".
     std::optional<std::string> currentKey;
@@ -58,6 +67,7 @@ class Checker {
 public:
     Checker(const TzDatabase& database, const WindowsZoneMap& map, YearRange years);
     CheckReport Check(const ExportedDefinitions& definitions);
+    const std::vector<SharedKeyNote>& SharedKeys() const { return sharedKeys_; }
 
 private:
     struct DatabaseZone {
@@ -69,7 +79,9 @@ private:
     const TzDatabase& database_;
     const WindowsZoneMap& map_;
     YearRange years_;
-    std::map<std::string, DatabaseZone> zones_;  // by IANA name
+    std::vector<SharedKeyNote> sharedKeys_;
+    std::map<std::string, std::string> mainZones_;  // key, in lower case -> its main zone
+    std::map<std::string, DatabaseZone> zones_;     // by IANA name
     std::map<std::string, ZoneCheck> verdicts_;  // by key and records, as bytes
 };
 

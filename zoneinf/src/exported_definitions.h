@@ -1,8 +1,11 @@
 // --check's input: the Time Zones key as a machine exports it
 // ("reg export", UTF-16 LE, or the older REGEDIT4 ANSI form) or as an INF's
-// AddReg lines write it. Decided by content, not by file name.
+// AddReg lines write it. Decided by content, not by file name; each format
+// has its reader (registry_export_reader.h, inf_reader.h), which fills a
+// RegistrySnapshot, read here as zones.
 #pragma once
 
+#include "registry_snapshot.h"
 #include "windows_record.h"
 
 #include <cstdint>
@@ -27,19 +30,24 @@ struct ExportedZone {
 };
 
 struct ExportedDefinitions {
-    std::string format;  // "reg export (UTF-16)", "REGEDIT4 export", "INF"
-    std::vector<ExportedZone> zones;  // in order of key
-    // The machine's own zone, when the file also holds
-    // HKLM\SYSTEM\CurrentControlSet\Control\TimeZoneInformation.
-    // Example: "Paraguay Standard Time" (its TimeZoneKeyName).
-    std::optional<std::string> currentKey;
+    std::string format;  // "reg export (UTF-16)", "REGEDIT4 export", "INF", "INF (UTF-16)"
+    std::vector<ExportedZone> zones;  // in order of key, without regard to case
+    // TimeZoneInformation's TimeZoneKeyName, the machine's current zone,
+    // when the input holds it. Example: "Paraguay Standard Time".
+    std::optional<std::string> currentZoneKey;
+    // Whether the input is the machine's whole Time Zones key (an export, the
+    // live registry), where a key the mapping lists is missing from the
+    // machine, or an INF, which holds only the zones it installs.
+    bool wholeTimeZonesKey = true;
 };
-
-inline constexpr const char* kTimeZoneInformationKey = "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation";
 
 // Throws Failure (kExitUnreadableInput) with one line for a file that is
 // no export and no INF, is truncated or has the wrong encoding.
 ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name);
+
+// The zones of a snapshot, whichever reader filled it. `name` names the
+// input in the Failure (kExitUnreadableInput) for a snapshot without zones.
+ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::string& name);
 
 // The zone's records, or what is malformed about them.
 std::variant<ZoneRecords, std::string> RecordsOf(const ExportedZone& zone);

@@ -73,12 +73,19 @@ bool IsPlainInfText(const std::string& text)
     return true;
 }
 
+bool IsWindowsKeyName(const std::string& text)
+{
+    return IsPlainInfText(text) && text.size() <= kMaxKeyNameLength;
+}
+
 std::string WriteInf(const InfSource& source, const std::vector<WindowsZone>& zones)
 {
     const YearRange years = source.years;
     InfText inf;
     inf.Comment("Windows time-zone definitions from the IANA time zone database.");
-    inf.Comment("Written by zoneinf " + source.programVersion + " from tzdata " + source.databaseVersion + ".");
+    inf.Comment("Written by zoneinf " + source.programVersion + " from tzdata " + source.databaseVersion +
+                (source.mappingRelease.empty() ? ", the key named on its command line."
+                                               : " and CLDR " + source.mappingRelease + "'s Windows zone mapping."));
     inf.Comment("Years " + std::to_string(years.first) + " to " + std::to_string(years.last) +
                 ": one Dynamic DST record each; from " + std::to_string(years.last + 1) +
                 " on, Windows uses TZI, the " + std::to_string(years.last) + " record.");

@@ -8,7 +8,8 @@
 #include "inf_writer.h"
 #include "live_registry.h"
 #include "options.h"
-#include "snapshot_definitions.h"
+#include "shared_keys.h"
+#include "text_decoder.h"
 #include "whole_file.h"
 #include "tz_database.h"
 #include "windows_zone.h"
@@ -45,7 +46,7 @@ WindowsZoneMap LoadMapping(const Options& options)
         if (!BuiltInMapping().empty()) {
             return WindowsZoneMap::Parse(std::string(BuiltInMapping()), std::string(BuiltInMappingName()));
         }
-        return WindowsZoneMap::Load(WindowsZoneMap::kSystemFile);
+        return WindowsZoneMap::Load(WindowsZoneMap::kDefaultFile);
     }
     return WindowsZoneMap::Load(PathFromUtf8(options.windowsZones));
 }
@@ -53,7 +54,7 @@ WindowsZoneMap LoadMapping(const Options& options)
 std::string MappingSource(const Options& options)
 {
     if (options.windowsZones.empty()) {
-        return BuiltInMapping().empty() ? WindowsZoneMap::kSystemFile : std::string(BuiltInMappingName());
+        return BuiltInMapping().empty() ? WindowsZoneMap::kDefaultFile : std::string(BuiltInMappingName());
     }
     return options.windowsZones;
 }
@@ -68,39 +69,67 @@ std::vector<CheckInput> CheckInputs(const Options& options)
     if (!live) {
         throw Failure(kExitUsage, "--check needs a FILE: a registry export or an INF");
     }
-    return {{"registry", [live] { return ReadSnapshot(*live, "registry"); }}};
+    return {{"registry", [live] { return DefinitionsOf(*live, "registry"); }}};
 }
 
-// The zones to write and their keys, from the command line and CLDR.
-std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& options,
-                                                               const TzDatabase& database)
+// Refuses a zone that is not its key's main zone unless the two give the
+// same local time all through the years: writing it would move every
+// machine of the main zone's places.
+void RequireSameLocalTime(const TzDatabase& database, const std::string& zone, const std::string& key,
+                          const std::string& mainZone, YearRange years)
 {
-    if (options.windowsKey && !IsPlainInfText(*options.windowsKey)) {
-        throw Failure(kExitUsage, "'" + *options.windowsKey +
-                                      "' is no Windows key name (printable ASCII, no \\, \" or %)");
+    const auto disagreement = CompareZones(database, zone, mainZone, years);
+    if (!disagreement) {
+        return;
     }
-    std::optional<WindowsZoneMap> map;
-    if (!options.windowsKey) {
-        map = LoadMapping(options);
+    std::string message = "'" + key + "' is " + mainZone + "'s key, shared by " + zone + ", and from " +
+                          FormatInstant(disagreement->firstDifference) + " " + zone + " is " +
+                          FormatOffset(disagreement->zoneOffset) + " where " + mainZone + " is " +
+                          FormatOffset(disagreement->mainOffset) + "; ";
+    if (disagreement->lastYear < years.last) {
+        message += "they agree from " + std::to_string(disagreement->lastYear + 1) + " (--from " +
+                   std::to_string(disagreement->lastYear + 1) + "), or";
+    } else {
+        message += "they still differ in " + std::to_string(years.last) + ";";
     }
-    if (options.all) {
-        return map->MainZones();
-    }
+    throw Failure(kExitUsage, message + " --windows-key names a key knowingly");
+}
+
+// The zones to write, by current name, and their keys, from the command
+// line and CLDR.
+std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& options, const TzDatabase& database,
+                                                               const WindowsZoneMap* map, YearRange years)
+{
     std::vector<std::pair<std::string, std::string>> zones;
-    for (const std::string& zone : options.zones) {
-        database.RequireZone(zone);
+    if (options.all) {
+        for (const auto& [key, mapped] : map->MainZones()) {
+            zones.emplace_back(key, database.CurrentName(mapped));
+        }
+        // Also refuses a mapping that names a zone the database lacks.
+        WriteStandardError(FormatSharedKeyNotes(SurveySharedKeys(*map, database, years, true)));
+        return zones;
+    }
+    for (const std::string& given : options.zones) {
+        database.RequireZone(given);
+        const std::string zone = database.CurrentName(given);
         std::optional<std::string> key = options.windowsKey;
         if (!key) {
-            key = map->KeyFor(zone, [&](const std::string& a, const std::string& b) {
+            key = map->KeyFor(given, [&](const std::string& a, const std::string& b) {
                 return database.SameZone(a, b);
             });
+            if (!key) {
+                throw Failure(kExitUsage, "CLDR maps no Windows key to '" + given + "'; name one with --windows-key");
+            }
+            const std::string mainZone = database.CurrentName(*map->MainZoneOf(*key));
+            if (mainZone != zone) {
+                database.RequireZone(mainZone);
+                RequireSameLocalTime(database, zone, *key, mainZone, years);
+            }
         }
-        if (!key) {
-            throw Failure(kExitUsage, "CLDR maps no Windows key to '" + zone + "'; name one with --windows-key");
-        }
-        for (const auto& [earlierKey, earlierZone] : zones) {
-            if (earlierKey == *key) {
-                throw Failure(kExitUsage, "'" + zone + "' and '" + earlierZone + "' both map to '" + *key + "'");
+        for (size_t earlier = 0; earlier < zones.size(); ++earlier) {
+            if (zones[earlier].first == *key) {
+                throw Failure(kExitUsage, "'" + given + "' and '" + options.zones[earlier] + "' both map to '" +
+                                              *key + "'");
             }
         }
         zones.emplace_back(*key, zone);
@@ -110,16 +139,29 @@ std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& opt
 
 int Generate(const Options& options)
 {
+    if (options.windowsKey && !IsWindowsKeyName(*options.windowsKey)) {
+        throw Failure(kExitUsage, "'" + *options.windowsKey + "' is no Windows key name (printable ASCII, no \\, \" "
+                                  "or %, at most " + std::to_string(kMaxKeyNameLength) + " characters)");
+    }
     const TzDatabase database = OpenDatabase(options);
     const YearRange years = YearsOf(options, CurrentYear());
+    // A key named on the command line needs no mapping.
+    std::optional<WindowsZoneMap> map;
+    if (!options.windowsKey) {
+        map = LoadMapping(options);
+    }
     std::vector<WindowsZone> zones;
-    for (const auto& [key, zone] : ZonesToWrite(options, database)) {
+    for (const auto& [key, zone] : ZonesToWrite(options, database, map ? &*map : nullptr, years)) {
         zones.push_back(BuildWindowsZone(database.Load(zone), zone, key, years, options.approximate));
         for (const YearOffsets& year : zones.back().approximated) {
             WriteStandardError("zoneinf: approximated " + zone + " (" + key + ") " + DescribeChanges(year) + "\n");
         }
     }
-    InfSource source{ZONEINF_VERSION, database.Version(), years};
+    InfSource source;
+    source.programVersion = ZONEINF_VERSION;
+    source.databaseVersion = database.Version();
+    source.years = years;
+    source.mappingRelease = map ? map->Release() : "";
     if (options.output) {
         const std::string name = Utf8FromPath(PathFromUtf8(*options.output).filename());
         if (IsPlainInfText(name)) {
@@ -153,8 +195,10 @@ int main(int argc, char** argv)
         }
         if (options.version) {
             const TzDatabase database = OpenDatabase(options);
+            const WindowsZoneMap map = LoadMapping(options);
             WriteStandardOutput(std::string("zoneinf ") + ZONEINF_VERSION + "\ntzdata " + database.Version() +
-                                " (" + database.Source() + ")\nCLDR mapping: " + MappingSource(options) + "\n");
+                                " (" + database.Source() + ")\nCLDR " + map.Release() + " (" +
+                                MappingSource(options) + ")\n");
             return kExitSuccess;
         }
         if (options.check) {
@@ -165,13 +209,14 @@ int main(int argc, char** argv)
         }
         return Generate(options);
     } catch (const Failure& failure) {
-        WriteStandardError(std::string("zoneinf: ") + failure.what() + "\n");
+        // Messages quote the input: escaped, one line whatever it holds.
+        WriteStandardError("zoneinf: " + EscapeForTerminal(failure.what()) + "\n");
         if (failure.status() == kExitUsage) {
             WriteStandardError("Try 'zoneinf --help' for more information.\n");
         }
         return failure.status();
     } catch (const std::exception& error) {
-        WriteStandardError(std::string("zoneinf: ") + error.what() + "\n");
+        WriteStandardError("zoneinf: " + EscapeForTerminal(error.what()) + "\n");
         return kExitUnreadableInput;
     }
 }

@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <getopt.h>
+#include <vector>
 
 namespace zoneinf {
 
@@ -24,8 +25,8 @@ const char* const kUsage =
     "      --windows-key=NAME   Windows key for the one ZONE, instead of CLDR's\n"
     "      --zoneinfo=DIR       compiled database (default /usr/share/zoneinfo;\n"
     "                           zoneinf.exe has its own copy)\n"
-    "      --windows-zones=FILE CLDR's windowsZones.xml (default\n"
-    "                           /usr/share/unicode/cldr/common/supplemental/windowsZones.xml;\n"
+    "      --windows-zones=FILE CLDR's Windows zone mapping, windowsZones.json or\n"
+    "                           windowsZones.xml (default: the one zoneinf ships;\n"
     "                           zoneinf.exe has its own copy)\n"
     "  -c, --check              check each FILE, a 'reg export' of the Time Zones\n"
     "                           key (or an INF), against the database; with\n"
@@ -33,7 +34,7 @@ const char* const kUsage =
     "                           and a summary ends the report; zoneinf.exe with\n"
     "                           no FILE checks its machine's own registry\n"
     "      --json               with --check: the report as one JSON document\n"
-    "  -v, --verbose            with --check: name the zones left unchecked\n"
+    "  -v, --verbose            with --check: name the keys left unchecked\n"
     "  -h, --help               display this help and exit\n"
     "  -V, --version            output version information and exit\n"
     "\n"
@@ -41,7 +42,8 @@ const char* const kUsage =
     "  0  success; with --check, no zone differs\n"
     "  1  with --check, some zone differs from the database or is malformed\n"
     "     (with several files, the worst status of any file: 3 over 1 over 0)\n"
-    "  2  bad usage: option, year, zone name or Windows key\n"
+    "  2  bad usage: option, year, zone name or Windows key; a zone that\n"
+    "     would change the local time of its Windows key's main zone\n"
     "  3  an input cannot be read: the database, the mapping, the checked file\n"
     "  4  a year that no Windows record describes (see --approximate)\n"
     "  5  the output cannot be written\n"
@@ -62,14 +64,46 @@ int ParseYear(const char* option, const char* text)
     return year;
 }
 
-// The option getopt stopped at: "-q" for a short one, "--from" for a long one.
-std::string OptionName(const char* argument, int shortOption)
+// What is wrong with the option getopt stopped at, named as it was given:
+// getopt_long reports a long option by its short equivalent and leaves
+// ambiguity to its own message, which opterr = 0 silences.
+std::string OptionError(int result, char** argv, const option* longOptions)
 {
-    if (shortOption > 0 && shortOption < 256) {
-        return std::string("-") + char(shortOption);
+    const char* last = optind > 0 ? argv[optind - 1] : "";
+    std::string given = last;
+    const bool isLong = given.rfind("--", 0) == 0 && given.size() > 2;
+    std::vector<const option*> matches;
+    if (isLong) {
+        given = given.substr(0, given.find('='));
+        for (const option* candidate = longOptions; candidate->name; ++candidate) {
+            if (std::string("--") + candidate->name == given) {
+                matches = {candidate};
+                break;
+            }
+            if (std::string("--").append(candidate->name).rfind(given, 0) == 0) {
+                matches.push_back(candidate);
+            }
+        }
     }
-    const std::string text = argument;
-    return text.substr(0, text.find('='));
+    // A long option errs with optopt 0 or its own value; anything else is
+    // a short option inside the argument getopt is still reading.
+    if (isLong && (optopt == 0 || (!matches.empty() && matches.front()->val == optopt))) {
+        if (matches.size() > 1) {
+            std::string possibilities;
+            for (const option* match : matches) {
+                possibilities += std::string(" '--") + match->name + "'";
+            }
+            return "option '" + given + "' is ambiguous; possibilities:" + possibilities;
+        }
+        if (matches.empty()) {
+            return "unrecognized option '" + given + "'";
+        }
+        const std::string name = std::string("--") + matches.front()->name;
+        return result == ':' ? "option '" + name + "' requires an argument"
+                             : "option '" + name + "' doesn't allow an argument";
+    }
+    const std::string name = std::string("-") + char(optopt);
+    return result == ':' ? "option '" + name + "' requires an argument" : "unrecognized option '" + name + "'";
 }
 
 enum LongOnly { kFrom = 256, kTo, kApproximate, kWindowsKey, kZoneinfo, kWindowsZones, kJson };
@@ -128,10 +162,8 @@ Options ParseOptions(int argc, char** argv)
         case 'v': options.verbose = true; break;
         case 'h': options.help = true; break;
         case 'V': options.version = true; break;
-        case ':':
-            throw Failure(kExitUsage, "option '" + OptionName(argv[optind - 1], optopt) + "' requires an argument");
         default:
-            throw Failure(kExitUsage, "unrecognized option '" + OptionName(argv[optind - 1], optopt) + "'");
+            throw Failure(kExitUsage, OptionError(c, argv, longOptions));
         }
     }
     for (int i = optind; i < argc; ++i) {
@@ -172,8 +204,12 @@ YearRange YearsOf(const Options& options, int currentYear)
     years.first = options.from.value_or(years.first);
     years.last = options.to.value_or(std::max(years.first, years.last));
     if (years.first > years.last) {
-        throw Failure(kExitUsage, "--from " + std::to_string(years.first) + " is after the last year " +
-                                      std::to_string(years.last));
+        // Name the option that was given: --check starts this year by default.
+        throw Failure(kExitUsage, options.from ? "--from " + std::to_string(years.first) + " is after the last year " +
+                                                     std::to_string(years.last)
+                                               : "--to " + std::to_string(years.last) + " is before " +
+                                                     std::to_string(years.first) +
+                                                     ", the first year by default; give --from too");
     }
     return years;
 }

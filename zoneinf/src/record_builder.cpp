@@ -1,5 +1,6 @@
 #include "record_builder.h"
 
+#include "errors.h"
 #include "record_evaluator.h"
 
 #include <algorithm>
@@ -170,9 +171,16 @@ Seconds DisagreementIn(const YearOffsets& first, const YearOffsets& second)
 
 TziRecord ClosestRecord(const YearOffsets& year)
 {
-    // Try the year as each of its single changes and as each pair of them.
-    std::vector<YearOffsets> simplified;
+    // Try the year as each of its single changes and as each pair of them:
+    // quadratic in the changes, so a year of more than a few is refused
+    // (no zone has had more than four; a record holds two).
     const auto& changes = year.changes;
+    if (changes.size() > kMostChangesApproximated) {
+        throw Failure(kExitIndescribable, std::to_string(year.year) + " has " + std::to_string(changes.size()) +
+                                              " changes of offset, more than --approximate reduces to one record (" +
+                                              std::to_string(kMostChangesApproximated) + ")");
+    }
+    std::vector<YearOffsets> simplified;
     for (const OffsetChange& change : changes) {
         simplified.push_back({year.year, change.before, {}});
         simplified.push_back({year.year, change.before, {change}});

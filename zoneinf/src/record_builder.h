@@ -16,7 +16,10 @@ namespace zoneinf {
 std::optional<TziRecord> DescribeYear(const YearOffsets& year);
 
 // The record whose reading disagrees with these offsets for the shortest
-// time in the year, for a year no record describes exactly.
+// time in the year, for a year no record describes exactly. Throws Failure
+// (kExitIndescribable) for a year of more than kMostChangesApproximated
+// changes, so that the time it takes stays bounded.
+inline constexpr size_t kMostChangesApproximated = 16;
 TziRecord ClosestRecord(const YearOffsets& year);
 
 // The database's rule for the future (a TZif footer) as a day-in-month

@@ -92,8 +92,8 @@ sys_seconds LimitInstant(int yearNumber, const SystemTime& limit)
 
 Seconds OffsetAt(const TziRecord& record, Instant instant, Reader reader)
 {
-    const Seconds standard = -Minutes(record.bias + record.standardBias);
-    const Seconds daylight = -Minutes(record.bias + record.daylightBias);
+    const Seconds standard = -Minutes(std::int64_t(record.bias) + record.standardBias);
+    const Seconds daylight = -Minutes(std::int64_t(record.bias) + record.daylightBias);
     if (!record.HasDaylightTime()) {
         return standard;
     }
@@ -133,8 +133,8 @@ std::vector<OffsetChange> ChangesBetween(const ZoneRecords& records, Instant beg
         if (!record.HasDaylightTime()) {
             continue;
         }
-        const Seconds standard = Minutes(record.bias + record.standardBias);
-        const Seconds daylight = Minutes(record.bias + record.daylightBias);
+        const Seconds standard = Minutes(std::int64_t(record.bias) + record.standardBias);
+        const Seconds daylight = Minutes(std::int64_t(record.bias) + record.daylightBias);
         for (int local = year - 1; local <= year + 1; ++local) {
             const Instant candidates[] = {
                 LimitInstant(local, record.daylightDate) + standard,

@@ -93,8 +93,10 @@ TziRecord TziRecord::FromBytes(std::span<const std::uint8_t, kSize> bytes)
 
 std::optional<std::string> TziRecord::Defect() const
 {
-    // More than a day away from UTC is no zone's bias.
-    for (std::int32_t minutes : {bias, bias + standardBias, bias + daylightBias}) {
+    // More than a day away from UTC is no zone's bias. The sums are wide:
+    // two 32-bit fields of a hostile record overflow 32 bits.
+    for (std::int64_t minutes : {std::int64_t(bias), std::int64_t(bias) + standardBias,
+                                 std::int64_t(bias) + daylightBias}) {
         if (minutes < -24 * 60 || minutes > 24 * 60) {
             return "bias of " + std::to_string(minutes) + " minutes";
         }

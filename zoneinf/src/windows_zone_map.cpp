@@ -1,14 +1,45 @@
 #include "windows_zone_map.h"
 
+#include "cldr_mapping_reader.h"
 #include "errors.h"
+#include "inf_writer.h"
+#include "tz_database.h"
 #include "whole_file.h"
 
-#include <pugixml.hpp>
-
 #include <algorithm>
+#include <map>
+#include <set>
 #include <sstream>
 
 namespace zoneinf {
+
+namespace {
+
+// A text from the file as a message can show it: bytes outside printable
+// ASCII as \xNN, long texts cut.
+std::string Shown(const std::string& text)
+{
+    std::string shown;
+    for (unsigned char c : text.substr(0, 80)) {
+        if (c < 0x20 || c > 0x7e || c == '\\') {
+            static const char kHex[] = "0123456789ABCDEF";
+            shown += std::string("\\x") + kHex[c >> 4] + kHex[c & 15];
+        } else {
+            shown += char(c);
+        }
+    }
+    return text.size() > 80 ? shown + "..." : shown;
+}
+
+bool IsTerritory(const std::string& text)
+{
+    return text.size() >= 2 && text.size() <= 3 &&
+           std::all_of(text.begin(), text.end(), [](char c) {
+               return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+           });
+}
+
+}  // namespace
 
 WindowsZoneMap WindowsZoneMap::Load(const std::filesystem::path& file)
 {
@@ -19,29 +50,60 @@ WindowsZoneMap WindowsZoneMap::Load(const std::filesystem::path& file)
     return Parse(*text, file.string());
 }
 
-WindowsZoneMap WindowsZoneMap::Parse(const std::string& xml, const std::string& name)
+WindowsZoneMap WindowsZoneMap::Parse(const std::string& bytes, const std::string& name)
 {
-    pugi::xml_document document;
-    const pugi::xml_parse_result result = document.load_string(xml.c_str());
-    if (!result) {
-        throw Failure(kExitUnreadableInput,
-                      name + ": cannot read the Windows zone mapping (" + result.description() + ")");
+    const size_t first = bytes.find_first_not_of(" \t\r\n", bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0);
+    const char opening = first == std::string::npos ? '\0' : bytes[first];
+    if (opening != '<' && opening != '{') {
+        throw Failure(kExitUnreadableInput, name + ": cannot read the Windows zone mapping "
+                                                   "(neither CLDR's windowsZones.xml nor its windowsZones.json)");
     }
+    const MappingDocument document = opening == '<' ? ReadCldrXml(bytes, name) : ReadCldrJson(bytes, name);
+
     WindowsZoneMap map;
-    for (const pugi::xpath_node& node :
-         document.select_nodes("/supplementalData/windowsZones/mapTimezones/mapZone")) {
-        const pugi::xml_node element = node.node();
-        ZoneMapping mapping{element.attribute("other").value(), element.attribute("territory").value(), {}};
-        std::istringstream zones(element.attribute("type").value());
+    map.release_ = document.release;
+    std::set<std::pair<std::string, std::string>> keysAndTerritories;
+    std::map<std::string, std::string> keyOfZone;
+    for (size_t index = 0; index < document.entries.size(); ++index) {
+        const MappingEntry& entry = document.entries[index];
+        const auto refuse = [&](const std::string& why) {
+            throw Failure(kExitUnreadableInput, name + ": mapZone " + std::to_string(index + 1) + ": " + why);
+        };
+        if (!IsWindowsKeyName(entry.windowsKey)) {
+            refuse("'" + Shown(entry.windowsKey) + "' is no Windows key name (printable ASCII, no \\, \" or %, "
+                   "1 to " + std::to_string(kMaxKeyNameLength) + " characters)");
+        }
+        if (!IsTerritory(entry.territory)) {
+            refuse("'" + Shown(entry.territory) + "' is no territory (e.g. 001, PY)");
+        }
+        if (!keysAndTerritories.emplace(entry.windowsKey, entry.territory).second) {
+            refuse("'" + entry.windowsKey + "' is defined twice for territory " + entry.territory);
+        }
+        ZoneMapping mapping{entry.windowsKey, entry.territory, {}};
+        std::istringstream zones(entry.zones);
         for (std::string zone; zones >> zone;) {
+            if (!TzDatabase::IsZoneName(zone)) {
+                refuse("'" + Shown(zone) + "' is no zone name (relative, without '..', of letters, digits and ._+-/)");
+            }
+            const auto [earlier, added] = keyOfZone.emplace(zone, entry.windowsKey);
+            if (!added && earlier->second != entry.windowsKey) {
+                refuse(zone + " is mapped to both '" + earlier->second + "' and '" + entry.windowsKey + "'");
+            }
             mapping.zones.push_back(zone);
         }
-        if (!mapping.windowsKey.empty() && !mapping.zones.empty()) {
-            map.mappings_.push_back(std::move(mapping));
+        if (mapping.zones.empty()) {
+            refuse("'" + entry.windowsKey + "' has no zone for territory " + entry.territory);
         }
+        map.mappings_.push_back(std::move(mapping));
     }
     if (map.mappings_.empty()) {
-        throw Failure(kExitUnreadableInput, name + ": no <mapZone> entries: not CLDR's windowsZones.xml");
+        throw Failure(kExitUnreadableInput, name + ": no mapZone entries: not CLDR's Windows zone mapping");
+    }
+    for (const ZoneMapping& mapping : map.mappings_) {
+        if (!keysAndTerritories.contains({mapping.windowsKey, "001"})) {
+            throw Failure(kExitUnreadableInput,
+                          name + ": '" + mapping.windowsKey + "' has no main zone (no territory 001)");
+        }
     }
     return map;
 }
@@ -81,6 +143,22 @@ std::vector<std::pair<std::string, std::string>> WindowsZoneMap::MainZones() con
         }
     }
     std::sort(zones.begin(), zones.end());
+    return zones;
+}
+
+std::vector<std::string> WindowsZoneMap::ZonesOf(const std::string& windowsKey) const
+{
+    std::vector<std::string> zones;
+    if (const auto main = MainZoneOf(windowsKey)) {
+        zones.push_back(*main);
+    }
+    for (const ZoneMapping& mapping : mappings_) {
+        for (const std::string& zone : mapping.zones) {
+            if (mapping.windowsKey == windowsKey && std::find(zones.begin(), zones.end(), zone) == zones.end()) {
+                zones.push_back(zone);
+            }
+        }
+    }
     return zones;
 }
 

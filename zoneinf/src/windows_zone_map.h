@@ -1,5 +1,6 @@
-// CLDR's mapping between IANA zones and Windows zone keys
-// (windowsZones.xml; Debian's unicode-cldr-core).
+// CLDR's mapping between IANA zones and Windows zone keys, held to the
+// rules an INF needs: it is outside input, trusted like the command line
+// and no more.
 #pragma once
 
 #include <filesystem>
@@ -11,7 +12,7 @@
 namespace zoneinf {
 
 // One <mapZone>: a Windows key, a territory ("001" for the key's main
-// zone) and the IANA zones CLDR maps there.
+// zone) and the IANA zones CLDR maps there, under the names CLDR uses.
 // Example: other="Paraguay Standard Time" territory="001" type="America/Asuncion".
 struct ZoneMapping {
     std::string windowsKey;
@@ -21,12 +22,22 @@ struct ZoneMapping {
 
 class WindowsZoneMap {
 public:
-    static constexpr const char* kSystemFile =
-        "/usr/share/unicode/cldr/common/supplemental/windowsZones.xml";
+    // The mapping zoneinf uses unless told otherwise: CLDR's JSON as the
+    // build found it (deps/, from npm's cldr-core) or as the package
+    // installs it (/usr/share/zoneinf/windowsZones.json).
+    static constexpr const char* kDefaultFile = ZONEINF_WINDOWS_ZONES;
 
-    // Throws Failure (kExitUnreadableInput) for a file that is not one.
+    // Both throw Failure (kExitUnreadableInput) for a file that is no
+    // mapping or breaks its rules: a key name that is not plain printable
+    // ASCII of at most 127 characters without \, " or %; a zone name that
+    // is absolute or climbs with ".."; a key without territory 001; a key
+    // and territory given twice; a zone mapped to two keys.
     static WindowsZoneMap Load(const std::filesystem::path& file);
-    static WindowsZoneMap Parse(const std::string& xml, const std::string& name);
+    // CLDR's XML or its JSON, told apart by the first character.
+    static WindowsZoneMap Parse(const std::string& bytes, const std::string& name);
+
+    // CLDR's release, "48", or "unknown".
+    const std::string& Release() const { return release_; }
 
     // The key of a zone; `sameZone` also matches the names CLDR still uses
     // for renamed zones (Asia/Calcutta for Asia/Kolkata).
@@ -37,8 +48,11 @@ public:
     std::optional<std::string> MainZoneOf(const std::string& windowsKey) const;
     // Every key with its main zone, by key.
     std::vector<std::pair<std::string, std::string>> MainZones() const;
+    // Every zone of a key, of every territory, the main zone first.
+    std::vector<std::string> ZonesOf(const std::string& windowsKey) const;
 
 private:
+    std::string release_;
     std::vector<ZoneMapping> mappings_;
 };
 

@@ -31,6 +31,17 @@ public:
         std::error_code error;
         return fs::equivalent(PathOf(first), PathOf(second), error);
     }
+    std::string LinkTarget(const std::string& name) const override
+    {
+        std::error_code error;
+        if (!fs::is_symlink(PathOf(name), error)) {
+            return name;
+        }
+        const fs::path target = fs::canonical(PathOf(name), error);
+        const fs::path root = fs::canonical(folder_, error);
+        const std::u8string relative = target.lexically_relative(root).generic_u8string();
+        return error ? name : std::string(relative.begin(), relative.end());
+    }
 
 private:
     fs::path PathOf(const std::string& name) const { return folder_ / PathFromUtf8(name); }
@@ -55,6 +66,8 @@ public:
         const BuiltInFile* b = Find(second);
         return a && b && a->content == b->content;
     }
+    // The built-in tree always has tzdata.zi, whose links are used instead.
+    std::string LinkTarget(const std::string& name) const override { return name; }
 
 private:
     const BuiltInFile* Find(const std::string& name) const

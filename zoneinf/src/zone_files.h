@@ -24,6 +24,9 @@ public:
     // Whether two names are one file: a zone and its link, e.g.
     // Asia/Kolkata and Asia/Calcutta.
     virtual bool Same(const std::string& first, const std::string& second) const = 0;
+    // The name a symbolic link of the tree leads to, e.g. "Asia/Kolkata"
+    // for "Asia/Calcutta"; the name itself when it is no link.
+    virtual std::string LinkTarget(const std::string& name) const = 0;
 };
 
 // Throws Failure (kExitUnreadableInput) when `folder` is no folder.

@@ -1,11 +1,10 @@
 // Stage 1 of the pipeline: a zone of the IANA database as a timeline of UTC
-// offsets, read from its compiled TZif file (RFC 8536).
+// offsets (read from its compiled TZif file by tzif_reader.h).
 #pragma once
 
 #include "posix_tz.h"
 #include "time_model.h"
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,10 +38,5 @@ private:
     std::vector<Transition> transitions_;
     std::optional<PosixTz> future_;
 };
-
-// Reads a TZif file of version 2 or later. Throws Failure
-// (kExitUnreadableInput) naming the file when it is not one.
-ZoneTimeline ReadTzif(const std::filesystem::path& path);
-ZoneTimeline ParseTzif(const std::string& bytes, const std::string& name);
 
 }  // namespace zoneinf

@@ -10,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 namespace zoneinf {
 namespace {
 
@@ -26,6 +28,7 @@ TEST(CommandLine, ExitStatusesAndMessages)
     } cases[] = {
         {"--help", 0, "Usage: zoneinf [OPTION]... ZONE...", ""},
         {"--version", 0, "zoneinf 1.0.0\ntzdata 20", ""},
+        {"--version", 0, "\nCLDR 48 (", ""},
         {"", 2, "", "zoneinf: no ZONE given (or --all)\nTry 'zoneinf --help' for more information.\n"},
         {"--bogus UTC", 2, "", "zoneinf: unrecognized option '--bogus'"},
         {"-q UTC", 2, "", "zoneinf: unrecognized option '-q'"},
@@ -38,6 +41,7 @@ TEST(CommandLine, ExitStatusesAndMessages)
         {"Factory", 2, "", "zoneinf: CLDR maps no Windows key to 'Factory'; name one with --windows-key"},
         {"Factory --windows-key 'Factory Standard Time'", 0, "Time Zones\\Factory Standard Time\"", ""},
         {"UTC Etc/UTC", 2, "", "zoneinf: 'Etc/UTC' and 'UTC' both map to 'UTC'"},
+        {"UTC --windows-key " + std::string(128, 'K'), 2, "", "at most 127 characters"},
         {"UTC Europe/Paris --windows-key X", 2, "", "zoneinf: --windows-key goes with exactly one ZONE"},
         {"UTC --windows-key 'A\\B'", 2, "", "is no Windows key name"},
         {"Asia/Kolkata --to 1980", 0, ";   Asia/Kolkata -> India Standard Time\r\n", ""},
@@ -58,12 +62,73 @@ TEST(CommandLine, ExitStatusesAndMessages)
         {"--check /dev/zero", 3, "", "zoneinf: /dev/zero: over 16 MiB"},
         {"UTC --windows-zones /dev/zero", 3, "", "zoneinf: /dev/zero: over 16 MiB"},
         {"UTC --zoneinfo ''", 2, "", "zoneinf: option '--zoneinfo' requires an argument"},
+        // The option named as it was given, one line whatever the input holds.
+        {"--all=x", 2, "", "zoneinf: option '--all' doesn't allow an argument\n"},
+        {"--w x UTC", 2, "", "zoneinf: option '--w' is ambiguous; possibilities: '--windows-key' '--windows-zones'\n"},
+        {"UTC -aq", 2, "", "zoneinf: unrecognized option '-q'\n"},
+        {"--check " + wineExport + " --to 2020", 2, "", "zoneinf: --to 2020 is before 20"},
+        {"\"$(printf 'No\\nSuch\\033[2K')\"", 2, "",
+         "zoneinf: unknown time zone 'No\\nSuch\\x1b[2K' in /usr/share/zoneinfo\nTry 'zoneinf --help' for more information.\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("zoneinf " + c.arguments);
         const testing::Run run = RunZoneinf(c.arguments);
         EXPECT_EQ(run.status, c.status) << run.errors;
         EXPECT_NE(run.output.find(c.inOutput), std::string::npos) << run.output.substr(0, 500);
+        EXPECT_NE(run.errors.find(c.inErrors), std::string::npos) << run.errors;
+        if (c.status >= 2) {
+            EXPECT_EQ(run.output, "") << "a failed run writes nothing";
+        }
+    }
+}
+
+// A zone that shares its key writes it only where it keeps the main zone's
+// local time; names are the database's current ones; a mapping is held to
+// the INF's rules.
+TEST(CommandLine, SharedKeysCurrentNamesAndMappings)
+{
+    const auto folder = testing::ScratchFolder("mappings");
+    const auto mapping = [&](const std::string& name, const std::string& key, const std::string& zone) {
+        std::ofstream(folder / name) << "<supplementalData><windowsZones><mapTimezones><mapZone other=\"" << key
+                                     << "\" territory=\"001\" type=\"" << zone
+                                     << "\"/></mapTimezones></windowsZones></supplementalData>";
+        return " --windows-zones " + (folder / name).string();
+    };
+    const struct {
+        std::string arguments;
+        int status;
+        const char* inOutput;
+        const char* inErrors;
+    } cases[] = {
+        {"Asia/Almaty", 2, "",
+         "zoneinf: 'West Asia Standard Time' is Asia/Tashkent's key, shared by Asia/Almaty, and from "
+         "1992-01-18T21:00:00Z Asia/Almaty is UTC+06:00 where Asia/Tashkent is UTC+05:00; they agree from 2025 "
+         "(--from 2025), or --windows-key names a key knowingly\n"},
+        {"Asia/Almaty --from 2025", 0, ";   Asia/Almaty -> West Asia Standard Time\r\n", ""},
+        {"Asia/Almaty --windows-key 'West Asia Standard Time' --from 2000", 0, "Time Zones\\West Asia Standard Time\"", ""},
+        {"Europe/Madrid", 2, "", "they agree from 1978 (--from 1978)"},
+        {"Antarctica/Vostok --from 2026", 2, "", "Asia/Bishkek is UTC+06:00; they still differ in 2037;"},
+        {"Europe/Kiev --from 2026", 0, ";   Europe/Kyiv -> FLE Standard Time\r\n", ""},
+        {"UTC --from 2026", 0, "from tzdata 20", ""},
+        {"UTC --from 2026", 0, " and CLDR 48's Windows zone mapping.\r\n", ""},
+        {"--all --approximate --from 2026", 0, ";   Asia/Bishkek -> Central Asia Standard Time\r\n",
+         "zoneinf: shared key 'Central Asia Standard Time' follows Asia/Bishkek; another of its zones differs: "
+         "Antarctica/Vostok in 2026-2037\n"},
+        {"--all --approximate --from 2026", 0, ";   America/Mazatlan -> Mountain Standard Time (Mexico)\r\n", ""},
+        {"--all --approximate --from 2026", 0, ";   America/Nuuk -> Greenland Standard Time\r\n", ""},
+        {"--all" + mapping("lacking.xml", "A", "Mars/Olympus"), 3, "", "the mapping names Mars/Olympus for 'A', which"},
+        {"--all" + mapping("run.xml", "A\\..\\..\\Run", "UTC"), 3, "", "is no Windows key name"},
+        {"--all" + mapping("climbs.xml", "A", "../../../etc/localtime"), 3, "", "is no zone name"},
+        {"UTC" + mapping("utc.xml", "A", "Etc/UTC"), 0, ";   Etc/UTC -> A\r\n", ""},
+        {"--check " + std::string(ZONEINF_WINE_EXPORT) + " --json", 1, "\"cldr\": \"48\",", ""},
+        {"--check " + std::string(ZONEINF_WINE_EXPORT) + " --json", 1, "\"windowsKey\": \"Central Asia Standard Time\",\n"
+         "      \"mainZone\": \"Asia/Bishkek\",", "zoneinf: shared key 'Central Asia Standard Time'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("zoneinf " + c.arguments);
+        const testing::Run run = RunZoneinf(c.arguments);
+        EXPECT_EQ(run.status, c.status) << run.errors;
+        EXPECT_NE(run.output.find(c.inOutput), std::string::npos) << run.output.substr(0, 800);
         EXPECT_NE(run.errors.find(c.inErrors), std::string::npos) << run.errors;
         if (c.status >= 2) {
             EXPECT_EQ(run.output, "") << "a failed run writes nothing";
@@ -197,9 +262,9 @@ TEST(CommandLine, CheckOfSeveralFiles)
     } cases[] = {
         {"--check " + machine, 1,
          {"\nParaguay Standard Time  America/Asuncion  from ", "current zone Paraguay Standard Time: stale\n"}, "", ""},
-        {clean + " --check", 0, {"1 zones checked, 0 differ, 0 unchecked\n"}, "", "current zone"},  // an INF names none
+        {clean + " --check", 0, {"1 zone checked, 0 differ, "}, "", "current zone"},  // an INF names none
         {"--check " + wine + " " + clean, 1,
-         {wine + ": Paraguay Standard Time  America/Asuncion  from ", clean + ": 1 zones checked, 0 differ",
+         {wine + ": Paraguay Standard Time  America/Asuncion  from ", clean + ": 1 zone checked, 0 differ",
           "\n2 files: 2 checked, 0 unreadable, 1 with zones that differ, 0 whose current zone is stale\n",
           "\nParaguay Standard Time  stale in 1 file\n"},
          "", ""},
@@ -209,7 +274,7 @@ TEST(CommandLine, CheckOfSeveralFiles)
           "Paraguay Standard Time  stale in 2 files\n"},
          "zoneinf: " + folder.string() + "/missing: cannot read", ""},
         {"--check " + clean + " --json " + machine, 1,
-         {"\"files\": [", "\"verdict\": \"stale\"", "\"staleKeys\": {\n      \"Central Asia Standard Time\": 1,"}, "", ""},
+         {"\"files\": [", "\"verdict\": \"stale\"", "\"staleKeys\": {\n      \"Egypt Standard Time\": 1,"}, "", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("zoneinf " + c.arguments);
@@ -223,6 +288,20 @@ TEST(CommandLine, CheckOfSeveralFiles)
         }
         EXPECT_NE(run.errors.find(c.inErrors), std::string::npos) << run.errors;
     }
+}
+
+// REGEDIT4 is ANSI: its text reaches --json as UTF-8, and a file name
+// that is no UTF-8 does not stop the report.
+TEST(CommandLine, JsonHoldsWindows1252TextAndAnyFileName)
+{
+    const auto folder = testing::ScratchFolder("json");
+    const std::string name = (folder / "zonas-\xe1.reg").string();
+    const std::string source = std::string(ZONEINF_SOURCE_DIR) + "/tests/regressions/exports/read-regedit4-windows-1252.reg";
+    std::filesystem::copy_file(source, name);
+    const testing::Run run = RunZoneinf("--check '" + name + "' --json --verbose");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_NE(run.output.find("\"windowsKey\": \"Hora est\xc3\xa1ndar de Paraguay\""), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("zonas-\xef\xbf\xbd.reg"), std::string::npos) << run.output;
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include "errors.h"
 #include "posix_tz.h"
 #include "test_support.h"
-#include "zone_timeline.h"
+#include "tzif_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -18,16 +18,23 @@ case $check in
 unpacked_binary_runs)
     rm -rf "$unpacked"
     dpkg -x "$deb" "$unpacked"
-    "$binary" --version
-    [ "$("$binary" --version | head -n 1)" = "zoneinf $version" ]
+    "$binary" --version --windows-zones "$unpacked/usr/share/zoneinf/windowsZones.json"
+    [ "$("$binary" --version --windows-zones "$unpacked/usr/share/zoneinf/windowsZones.json" | head -n 1)" = "zoneinf $version" ]
+    # The installed program's default mapping is the one the package ships.
+    strings "$binary" | grep -qxF /usr/share/zoneinf/windowsZones.json
     ;;
 contents)
     dpkg-deb -c "$deb"
     listing=$(dpkg-deb -c "$deb" | awk '{print $6}')
     for path in ./usr/bin/zoneinf ./usr/share/man/man1/zoneinf.1.gz ./usr/share/doc/zoneinf/README.md \
-        ./usr/share/doc/zoneinf/copyright ./usr/share/doc/zoneinf/changelog.gz; do
+        ./usr/share/doc/zoneinf/copyright ./usr/share/doc/zoneinf/changelog.gz \
+        ./usr/share/zoneinf/windowsZones.json; do
         grep -qxF "$path" <<<"$listing" || { echo "missing: $path" >&2; exit 1; }
     done
+    # The user's README, not the developer's; the mapping's licence.
+    dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/zoneinf/README.md | grep -q 'zoneinf --check' &&
+        ! dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/zoneinf/README.md | grep -qE 'src/|cmake'
+    dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/zoneinf/copyright | grep -q '^License: Unicode-3.0$'
     # Optimised and stripped, with no sanitizer runtime.
     ! readelf -d "$binary" | grep -E 'libasan|libubsan'
     ! readelf -S "$binary" | grep -q '\.debug_info'
@@ -35,7 +42,8 @@ contents)
 depends)
     depends=$(dpkg-deb -f "$deb" Depends)
     echo "Depends: $depends"
-    for package in tzdata unicode-cldr-core libc6 libstdc++6 libpugixml1v5; do
+    ! tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -qxF unicode-cldr-core
+    for package in tzdata libc6 libstdc++6 libpugixml1v5; do
         tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$package" ||
             { echo "no dependency on $package" >&2; exit 1; }
     done

@@ -4,9 +4,12 @@
 // with the key, then SystemTimeToTzSpecificLocalTime with that year's
 // record) and compares its offset with the expected one, which the host
 // computed from the time zone database.
+// With --local KEY SECONDS it prints the local time Windows gives instead
+// ("2025-07-01 08:00"), for the demo to show.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -29,7 +32,8 @@ FILETIME FileTime(long long ticks)
 }
 
 // The offset Windows gives, in seconds, or a message why it gives none.
-bool WindowsOffset(const std::string& key, long long unixSeconds, long long& offset, std::string& error)
+bool WindowsOffset(const std::string& key, long long unixSeconds, long long& offset, std::string& error,
+                   SYSTEMTIME* localTime = nullptr)
 {
     DYNAMIC_TIME_ZONE_INFORMATION zone = {};
     MultiByteToWideChar(CP_ACP, 0, key.c_str(), -1, zone.TimeZoneKeyName, 128);
@@ -47,6 +51,9 @@ bool WindowsOffset(const std::string& key, long long unixSeconds, long long& off
         return false;
     }
     offset = (Ticks(localFile) - Ticks(utcFile)) / kTicksPerSecond;
+    if (localTime) {
+        *localTime = local;
+    }
     return true;
 }
 
@@ -54,8 +61,21 @@ bool WindowsOffset(const std::string& key, long long unixSeconds, long long& off
 
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::string(argv[1]) == "--local") {
+        long long offset = 0;
+        std::string error;
+        SYSTEMTIME local;
+        if (!WindowsOffset(argv[2], std::atoll(argv[3]), offset, error, &local)) {
+            std::printf("%s: %s\n", argv[2], error.c_str());
+            return 1;
+        }
+        const long long minutes = (offset < 0 ? -offset : offset) / 60;
+        std::printf("%04u-%02u-%02u %02u:%02u (UTC%c%02lld:%02lld)\n", local.wYear, local.wMonth, local.wDay,
+                    local.wHour, local.wMinute, offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: zone_time_check EXPECTATIONS\n");
+        std::fprintf(stderr, "usage: zone_time_check EXPECTATIONS | zone_time_check --local KEY UTC_SECONDS\n");
         return 2;
     }
     std::ifstream input(argv[1]);

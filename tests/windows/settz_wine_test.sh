@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# settz.exe under Wine, in the prefix the CTest fixture made. One part per run:
+#   preview     for zones of both hemispheres, with and without daylight
+#               time, settz /n /s prints the key, biases and dates Windows
+#               itself reports for the zone in force (Wine follows the host's
+#               TZ), and /g prints that key;
+#   bad_inputs  a table of refused command lines and malformed definitions:
+#               each ends with its documented status and sets nothing;
+#   chain       the real zonechange.exe applies zoneinf's Paraguay INF and
+#               starts settz, which hands Windows Paraguay's new record.
+# Wine cannot make the final call (SetDynamicTimeZoneInformation aborts
+# there): the test build of settz records the record instead.
+# Usage: settz_wine_test.sh PART WORK_DIR SETTZ RECORDING_SETTZ ZONECHANGE CURRENT_ZONE_REPORT ZONEINF
+set -u
+part=$1 work=$2 settz=$3 recording=$4 zonechange=$5 report=$6 zoneinf=$7
+. "$(dirname "$0")/../../scripts/check-lines.sh"
+wine=/usr/lib/wine/wine64
+run=$work/$part
+rm -rf "$run"
+mkdir -p "$run/real" "$run/recording"
+cp "$settz" "$run/real/"
+cp "$recording" "$run/recording/"
+zones_key='HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Time Zones'
+
+# Runs a Windows program, bounded; its output without CRs in $run/out and
+# $run/err, its status in $status (Wine passes on its low 8 bits).
+invoke() {
+    status=0
+    timeout 60 "$wine" "$@" >"$run/out.raw" 2>"$run/err.raw" || status=$?
+    tr -d '\r' <"$run/out.raw" >"$run/out"
+    tr -d '\r' <"$run/err.raw" >"$run/err"
+}
+fields() { grep -E "^($1)=" "$2"; }
+recorded() { [ -e "$run/recording/settz-applied.txt" ]; }
+
+preview() {
+    # Host zone: north, south, without daylight time, half and quarter hours.
+    local zones=(Europe/Paris Europe/London America/New_York America/Chicago America/Santiago
+                 America/Sao_Paulo America/St_Johns Australia/Sydney Pacific/Auckland
+                 Asia/Tokyo Asia/Kolkata Asia/Kathmandu Africa/Johannesburg)
+    local compared='TimeZoneKeyName|Bias|StandardDate|StandardBias|DaylightDate|DaylightBias'
+    for zone in "${zones[@]}"; do
+        export TZ=$zone
+        invoke "$report"
+        cp "$run/out" "$run/windows.txt"
+        local key
+        key=$(sed -n 's/^TimeZoneKeyName=//p' "$run/windows.txt")
+        invoke "$run/real/settz.exe" /n /s "$key"
+        check "$zone: settz /n /s \"$key\" gives Windows' own record (status $status)" \
+            eval '[ -n "$key" ] && [ $status = 0 ] && diff <(fields "$compared" "$run/windows.txt") <(fields "$compared" "$run/out")'
+        check "$zone: ... in the preview format, nine lines" \
+            eval 'cut -d= -f1 "$run/out" | tr "\n" " " | grep -qx "TimeZoneKeyName Bias StandardName StandardDate StandardBias DaylightName DaylightDate DaylightBias DynamicDaylightTimeDisabled "'
+        invoke "$run/real/settz.exe" /g
+        check "$zone: settz /g prints \"$key\"" eval '[ $status = 0 ] && [ "$(cat "$run/out")" = "$key" ]'
+    done
+    unset TZ
+}
+
+bad_inputs() {
+    local year_entry
+    # Throwaway definitions, each faulty in one way.
+    local good_tzi=c4ffffff00000000c4ffffff00000a0000000500030000000000000000000300000005000200000000000000
+    "$wine" reg add "$zones_key\\Settz Short TZI" /v TZI /t REG_BINARY /d "${good_tzi:0:80}" /f >/dev/null 2>&1
+    "$wine" reg add "$zones_key\\Settz Long Name" /v Std /d "A standard name of forty characters long" /f >/dev/null 2>&1
+    "$wine" reg add "$zones_key\\Settz Long Name" /v TZI /t REG_BINARY /d "$good_tzi" /f >/dev/null 2>&1
+    # The year entry Windows would use lies at LastEntry for any year after 2000.
+    "$wine" reg add "$zones_key\\Settz Bad Year" /v TZI /t REG_BINARY /d "$good_tzi" /f >/dev/null 2>&1
+    "$wine" reg add "$zones_key\\Settz Bad Year\\Dynamic DST" /v FirstEntry /t REG_DWORD /d 1999 /f >/dev/null 2>&1
+    "$wine" reg add "$zones_key\\Settz Bad Year\\Dynamic DST" /v LastEntry /t REG_DWORD /d 2000 /f >/dev/null 2>&1
+    "$wine" reg add "$zones_key\\Settz Bad Year\\Dynamic DST" /v 2000 /t REG_BINARY /d "${good_tzi}00" /f >/dev/null 2>&1
+    "$wine" reg add "$zones_key\\Settz Missing Year\\Dynamic DST" /v FirstEntry /t REG_DWORD /d 2000 /f >/dev/null 2>&1
+    "$wine" reg add "$zones_key\\Settz Missing Year\\Dynamic DST" /v LastEntry /t REG_DWORD /d 2000 /f >/dev/null 2>&1
+    "$wine" reg add "$zones_key\\Settz Missing Year" /v TZI /t REG_BINARY /d "$good_tzi" /f >/dev/null 2>&1
+    for key in "Settz Short TZI" "Settz Long Name" "Settz Bad Year" "Settz Missing Year"; do
+        "$wine" reg add "$zones_key\\$key" /v Dlt /d "Settz Daylight Time" /f >/dev/null 2>&1
+        "$wine" reg add "$zones_key\\$key" /v Display /d "(UTC+01:00) Settz" /f >/dev/null 2>&1
+    done
+    "$wine" reg add "$zones_key\\Settz Short TZI" /v Std /d "Settz Standard Time" /f >/dev/null 2>&1
+    "$wine" reg add "$zones_key\\Settz Bad Year" /v Std /d "Settz Standard Time" /f >/dev/null 2>&1
+    "$wine" reg add "$zones_key\\Settz Missing Year" /v Std /d "Settz Standard Time" /f >/dev/null 2>&1
+    check "the faulty definitions were added" eval '"$wine" reg query "$zones_key\\Settz Bad Year\\Dynamic DST" /v 2000 2>/dev/null | grep -q REG_BINARY'
+
+    local long_key
+    long_key=$(printf 'x%.0s' {1..128})
+    # status | what | arguments (one per line after the first two fields, split on |)
+    local table=(
+        "2|unknown key|/s|No Such Standard Time"
+        "2|a key path into a zone's subkey|/s|Romance Standard Time\\Dynamic DST"
+        "2|a key name with quotes|/s|Pacific \"SA\" Standard Time"
+        "13|a TZI of 40 bytes|/s|Settz Short TZI"
+        "13|a year record of 45 bytes|/s|Settz Bad Year"
+        "13|a year record the range promises, missing|/s|Settz Missing Year"
+        "206|a Std name too long for StandardName|/s|Settz Long Name"
+        "206|a key of 128 characters|/s|$long_key"
+        "160|no arguments"
+        "160|/s without its value|/s"
+        "160|/s followed by a switch|/s|/n"
+        "160|an unknown switch|/x|/s|Romance Standard Time"
+        "160|a stray argument|/s|Romance Standard Time|extra"
+        "160|/g with /s|/g|/s|Romance Standard Time"
+        "160|/g with /n|/g|/n"
+    )
+    for row in "${table[@]}"; do
+        IFS='|' read -r -a cells <<<"$row"
+        local expected=${cells[0]} what=${cells[1]}
+        rm -f "$run/recording/settz-applied.txt"
+        invoke "$run/recording/settz.exe" "${cells[@]:2}"
+        check "$what: status $expected (got $status), one line on stderr, nothing set" \
+            eval '[ "$status" = "$expected" ] && [ "$(wc -l <"$run/err")" = 1 ] && [ ! -s "$run/out" ] && ! recorded'
+        invoke "$run/recording/settz.exe" /q "${cells[@]:2}"
+        check "  ... with /q: status $expected, nothing printed, nothing set" \
+            eval '[ "$status" = "$expected" ] && [ ! -s "$run/err" ] && [ ! -s "$run/out" ] && ! recorded'
+    done
+
+    # What is accepted: any order, - or /, any case; the key as stored; its MUI names.
+    invoke "$run/real/settz.exe" -S "romance standard time" -N
+    local mui_std
+    mui_std=$("$wine" reg query "$zones_key\\Romance Standard Time" /v MUI_Std 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+    check "-S \"romance standard time\" -N: the key as stored, its MUI_Std name" \
+        eval '[ $status = 0 ] && grep -qx "TimeZoneKeyName=Romance Standard Time" "$run/out" && [ -n "$mui_std" ] && grep -qxF "StandardName=$mui_std" "$run/out"'
+    invoke "$run/real/settz.exe" /q /n /s "Romance Standard Time"
+    check "/q /n on a sound zone: status 0, nothing printed" eval '[ $status = 0 ] && [ ! -s "$run/out" ] && [ ! -s "$run/err" ]'
+    # The real build stops at the privilege Wine cannot grant, before the call that would abort.
+    invoke "$run/real/settz.exe" /s "Romance Standard Time"
+    check "the real build, without /n: refused at SeTimeZonePrivilege with Windows' code" \
+        eval '[ $status != 0 ] && grep -q "^settz: sin el privilegio SeTimeZonePrivilege .*(error [0-9]*)\.$" "$run/err"'
+}
+
+chain() {
+    mkdir -p "$run/tool"
+    cp "$zonechange" "$recording" "$run/tool/"
+    check "zoneinf writes Paraguay's INF" "$zoneinf" America/Asuncion -o "$run/tool/paraguay.inf"
+    (cd "$run/tool" && invoke ./zonechange.exe /i paraguay.inf /z "Paraguay Standard Time"
+     [ "$status" = 0 ]) 
+    check "zonechange.exe applies it and starts settz (status 0)" test $? = 0
+    local record=$run/tool/settz-applied.txt
+    for _ in $(seq 120); do
+        [ -e "$record" ] && break
+        sleep 0.5
+    done
+    check "settz handed Windows a record" test -e "$record"
+    tr -d '\r' <"$record" >"$run/record.txt" 2>/dev/null
+    check "  ... for Paraguay Standard Time, bias 180 (UTC-3)" \
+        eval 'fields "TimeZoneKeyName|Bias" "$run/record.txt" | tr "\n" " " | grep -qx "TimeZoneKeyName=Paraguay Standard Time Bias=180 "'
+    check "  ... without daylight dates, automatic adjustment on" \
+        eval 'fields "StandardDate|DaylightDate|DynamicDaylightTimeDisabled" "$run/record.txt" | tr "\n" " " | grep -qx "StandardDate=0,0,0,0,0,0,0,0 DaylightDate=0,0,0,0,0,0,0,0 DynamicDaylightTimeDisabled=0 "'
+}
+
+"$part"
+report_checks

@@ -1,0 +1,257 @@
+#include "inf_reader.h"
+
+#include "errors.h"
+#include "registry_export_reader.h"
+
+#include <charconv>
+#include <map>
+#include <set>
+
+namespace zoneinf {
+
+namespace {
+
+[[noreturn]] void Unreadable(const std::string& name, size_t line, const std::string& what)
+{
+    throw Failure(kExitUnreadableInput, name + ": " + (line ? "line " + std::to_string(line) + ": " : "") + what);
+}
+
+// AddReg flags (setupapi.h).
+constexpr unsigned long kFlagBinary = 0x00000001;      // FLG_ADDREG_BINVALUETYPE
+constexpr unsigned long kFlagNoClobber = 0x00000002;   // FLG_ADDREG_NOCLOBBER
+constexpr unsigned long kFlagDeleteValue = 0x00000004; // FLG_ADDREG_DELVAL
+constexpr unsigned long kFlagKeyOnly = 0x00000010;     // FLG_ADDREG_KEYONLY
+constexpr unsigned long kTypeMask = 0xFFFF0001;        // FLG_ADDREG_TYPE_MASK
+constexpr unsigned long kTypeSz = 0x00000000;
+constexpr unsigned long kTypeMultiSz = 0x00010000;
+constexpr unsigned long kTypeExpandSz = 0x00020000;
+constexpr unsigned long kTypeDword = 0x00010001;
+constexpr unsigned long kTypeNone = 0x00020001;
+
+struct Section {
+    std::vector<TextLine> lines;
+};
+
+// An INF line's fields: commas outside quotes separate them, quotes are
+// removed and "" inside quotes is one quote; %name% is replaced by the
+// [Strings] entry (and %% by %). `budget` is what substitution may still
+// add to the file's text, so that a few long strings named many times
+// cannot make it grow without end.
+std::vector<std::string> Fields(const TextLine& line, const std::map<std::string, std::string>& strings,
+                                const std::string& name, size_t& budget)
+{
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    const std::string& text = line.text;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"') {
+            if (quoted && i + 1 < text.size() && text[i + 1] == '"') {
+                fields.back() += '"';
+                ++i;
+            } else {
+                quoted = !quoted;
+            }
+        } else if (c == ',' && !quoted) {
+            fields.emplace_back();
+        } else if (c == '%' && !strings.empty()) {
+            const size_t close = text.find('%', i + 1);
+            const auto found = close == std::string::npos
+                                   ? strings.end()
+                                   : strings.find(LowerAscii(text.substr(i + 1, close - i - 1)));
+            if (close == i + 1) {
+                fields.back() += '%';
+                i = close;
+            } else if (found != strings.end()) {
+                if (found->second.size() > budget) {
+                    Unreadable(name, line.number, "[Strings] substitution makes the file over 4 times its size");
+                }
+                budget -= found->second.size();
+                fields.back() += found->second;
+                i = close;
+            } else {
+                fields.back() += c;  // no such string: the token stays, as SetupAPI leaves it
+            }
+        } else {
+            fields.back() += c;
+        }
+    }
+    if (quoted) {
+        Unreadable(name, line.number, "a quoted string without its closing quote");
+    }
+    for (std::string& field : fields) {
+        field = TrimBlanks(field);
+    }
+    return fields;
+}
+
+bool ParseNumber(const std::string& text, unsigned long& number)
+{
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const char* begin = text.data() + (hex ? 2 : 0);
+    const char* end = text.data() + text.size();
+    std::uint32_t value = 0;
+    const auto [last, error] = std::from_chars(begin, end, value, hex ? 16 : 10);
+    number = value;
+    return begin != end && error == std::errc() && last == end;
+}
+
+// An AddReg line's data by its flags, as Windows would store it.
+void ParseData(unsigned long flags, const std::vector<std::string>& data, RegistryValue& value)
+{
+    const unsigned long type = flags & kTypeMask;
+    const auto string = [](const std::string& text) { return Utf16LeFromUtf8(text); };
+    if (type == kTypeSz || type == kTypeExpandSz) {
+        value.type = type == kTypeSz ? kRegSz : kRegExpandSz;
+        value.data = string(data.empty() ? "" : data.front());
+    } else if (type == kTypeMultiSz) {
+        value.type = kRegMultiSz;
+        for (const std::string& item : data) {
+            const std::vector<std::uint8_t> bytes = string(item);
+            value.data.insert(value.data.end(), bytes.begin(), bytes.end());
+        }
+        value.data.push_back(0);
+        value.data.push_back(0);
+    } else if (type == kTypeDword && data.size() == 1) {
+        value.type = kRegDword;
+        unsigned long number = 0;
+        if (!ParseNumber(data.front(), number)) {
+            value.problem = "dword data that is no number";
+            return;
+        }
+        value.data = {std::uint8_t(number), std::uint8_t(number >> 8), std::uint8_t(number >> 16),
+                      std::uint8_t(number >> 24)};
+    } else if (type == kTypeNone || (flags & kFlagBinary)) {
+        // Bytes; the high word is the type (REG_BINARY for 0x00000001).
+        value.type = type == kTypeNone ? kRegNone : type == kFlagBinary ? kRegBinary : std::uint32_t(type >> 16);
+        if (type == kTypeDword) {
+            value.type = kRegDword;
+        }
+        for (const std::string& item : data) {
+            unsigned value8 = 0;
+            const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), value8, 16);
+            if (item.empty() || item.size() > 2 || error != std::errc() || end != item.data() + item.size()) {
+                value.data.clear();
+                value.problem = "a byte that is no hexadecimal number";
+                return;
+            }
+            value.data.push_back(std::uint8_t(value8));
+        }
+    } else {
+        value.problem = "flags of no registry type";
+    }
+}
+
+}  // namespace
+
+bool IsInf(const std::string& utf8)
+{
+    for (size_t start = 0; start < utf8.size();) {
+        size_t end = utf8.find('\n', start);
+        if (end == std::string::npos) {
+            end = utf8.size();
+        }
+        std::string line = utf8.substr(start, end - start);
+        line = TrimBlanks(line.substr(0, line.find(';')));
+        if (EqualNoCase(line, "[Version]")) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+RegistrySnapshot ReadInf(const DecodedText& text, const std::string& name)
+{
+    const std::vector<TextLine> lines = JoinedLines(text.utf8, LineSyntax::kInf, name);
+    if (!text.utf8.empty() && text.utf8.back() != '\n') {
+        Unreadable(name, lines.empty() ? 1 : lines.back().number, "truncated: the file ends in the middle of a line");
+    }
+    std::map<std::string, Section> sections;
+    Section* section = nullptr;
+    for (const TextLine& line : lines) {
+        const std::string trimmed = TrimBlanks(line.text);
+        if (trimmed.empty()) {
+            continue;
+        }
+        if (trimmed.front() == '[') {
+            if (trimmed.back() != ']') {
+                Unreadable(name, line.number, "a section name without its closing ']'");
+            }
+            // Sections of one name are one section, as SetupAPI merges them.
+            section = &sections[LowerAscii(TrimBlanks(trimmed.substr(1, trimmed.size() - 2)))];
+        } else if (section) {
+            section->lines.push_back({trimmed, line.number});
+        }
+    }
+    size_t budget = 4 * text.utf8.size() + 65536;
+    std::map<std::string, std::string> strings;
+    for (const TextLine& line : sections["strings"].lines) {
+        const size_t equals = line.text.find('=');
+        if (equals == std::string::npos) {
+            continue;
+        }
+        const std::vector<std::string> value = Fields({line.text.substr(equals + 1), line.number}, {}, name, budget);
+        strings[LowerAscii(TrimBlanks(line.text.substr(0, equals)))] = value.front();
+    }
+
+    const auto install = sections.find("defaultinstall");
+    if (install == sections.end()) {
+        Unreadable(name, 0, "no [DefaultInstall] section: nothing this INF installs");
+    }
+    // SetupAPI deletes (DelReg) before it adds (AddReg); each section once.
+    std::vector<const TextLine*> addRegLines;
+    std::set<std::string> followed;
+    for (const char* directive : {"delreg", "addreg"}) {
+        for (const TextLine& line : install->second.lines) {
+            const size_t equals = line.text.find('=');
+            if (equals == std::string::npos || LowerAscii(TrimBlanks(line.text.substr(0, equals))) != directive) {
+                continue;
+            }
+            for (const std::string& field : Fields({line.text.substr(equals + 1), line.number}, strings, name, budget)) {
+                const std::string sectionName = LowerAscii(field);
+                if (sectionName.empty() || !followed.insert(std::string(directive) + ":" + sectionName).second) {
+                    continue;
+                }
+                const auto named = sections.find(sectionName);
+                if (named == sections.end()) {
+                    Unreadable(name, line.number, "truncated or incomplete: no section [" + field + "]");
+                }
+                if (std::string(directive) == "addreg") {
+                    for (const TextLine& entry : named->second.lines) {
+                        addRegLines.push_back(&entry);
+                    }
+                }
+            }
+        }
+    }
+
+    SnapshotBuilder snapshot(text.encoding == TextEncoding::kUtf16Le   ? "INF (UTF-16)"
+                             : text.encoding == TextEncoding::kUtf16Be ? "INF (UTF-16 BE)"
+                                                                       : "INF");
+    for (const TextLine* line : addRegLines) {
+        const std::vector<std::string> fields = Fields(*line, strings, name, budget);
+        const std::string root = LowerAscii(fields[0]);
+        if (fields.size() < 2 || (root != "hklm" && root != "hkey_local_machine") || !IsKeptKey(fields[1])) {
+            continue;
+        }
+        const size_t key = snapshot.Key(fields[1]);
+        unsigned long flags = 0;
+        RegistryValue value;
+        if (fields.size() > 3 && !fields[3].empty() && !ParseNumber(fields[3], flags)) {
+            value.problem = "flags that are no number";
+        }
+        if (fields.size() < 3 || (flags & (kFlagDeleteValue | kFlagKeyOnly))) {
+            continue;  // the key alone, or a value deleted: nothing to hold
+        }
+        value.name = fields[2];
+        if (value.problem.empty()) {
+            ParseData(flags, std::vector<std::string>(fields.begin() + std::min<size_t>(4, fields.size()), fields.end()),
+                      value);
+        }
+        snapshot.SetValue(key, std::move(value), (flags & kFlagNoClobber) != 0);
+    }
+    return snapshot.Take();
+}
+
+}  // namespace zoneinf

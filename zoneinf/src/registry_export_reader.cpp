@@ -1,0 +1,220 @@
+#include "registry_export_reader.h"
+
+#include "errors.h"
+#include "inf_writer.h"
+
+#include <charconv>
+
+namespace zoneinf {
+
+namespace {
+
+[[noreturn]] void Unreadable(const std::string& name, size_t line, const std::string& what)
+{
+    throw Failure(kExitUnreadableInput, name + ": line " + std::to_string(line) + ": " + what);
+}
+
+// The path below HKLM of a key an export names in full, if it is there.
+std::optional<std::string> BelowHklm(const std::string& path)
+{
+    for (const char* root : {"HKEY_LOCAL_MACHINE\\", "HKLM\\"}) {
+        if (StartsWithNoCase(path, root)) {
+            return path.substr(std::char_traits<char>::length(root));
+        }
+    }
+    return std::nullopt;
+}
+
+// "2c,01,00,00" (blanks allowed around each byte) as bytes.
+bool ParseHexList(const std::string& list, std::vector<std::uint8_t>& bytes)
+{
+    const std::string text = TrimBlanks(list);
+    for (size_t position = 0; position < text.size();) {
+        const size_t comma = std::min(text.find(',', position), text.size());
+        const std::string item = TrimBlanks(text.substr(position, comma - position));
+        unsigned value = 0;
+        const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), value, 16);
+        if (item.empty() || item.size() > 2 || error != std::errc() || end != item.data() + item.size()) {
+            return false;
+        }
+        bytes.push_back(std::uint8_t(value));
+        position = comma + 1;
+        if (comma + 1 == text.size()) {
+            return false;  // a trailing comma: a list cut short
+        }
+    }
+    return true;
+}
+
+// A value's data as an export writes it: "text", dword:0000012c,
+// hex:2c,01,... or hex(N):...; the value's problem says what is wrong.
+void ParseData(const std::string& data, RegistryValue& value)
+{
+    if (!data.empty() && data.front() == '"') {
+        std::string text;
+        size_t position = 1;
+        for (; position < data.size() && data[position] != '"'; ++position) {
+            if (data[position] == '\\' && position + 1 < data.size()) {
+                ++position;
+            }
+            text += data[position];
+        }
+        value.type = kRegSz;
+        if (position + 1 != data.size()) {
+            value.problem = "a string without its closing quote";
+            return;
+        }
+        value.data = Utf16LeFromUtf8(text);
+        return;
+    }
+    if (StartsWithNoCase(data, "dword:")) {
+        const std::string digits = data.substr(6);
+        std::uint32_t number = 0;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number, 16);
+        value.type = kRegDword;
+        if (digits.size() != 8 || error != std::errc() || end != digits.data() + digits.size()) {
+            value.problem = "dword data that is not 8 hexadecimal digits";
+            return;
+        }
+        value.data = {std::uint8_t(number), std::uint8_t(number >> 8), std::uint8_t(number >> 16),
+                      std::uint8_t(number >> 24)};
+        return;
+    }
+    size_t listStart = 0;
+    value.type = kRegBinary;
+    if (StartsWithNoCase(data, "hex:")) {
+        listStart = 4;
+    } else if (StartsWithNoCase(data, "hex(")) {
+        const size_t close = data.find("):");
+        if (close == std::string::npos) {
+            value.problem = "hex( without '):'";
+            return;
+        }
+        const auto [end, error] = std::from_chars(data.data() + 4, data.data() + close, value.type, 16);
+        if (close == 4 || close > 12 || error != std::errc() || end != data.data() + close) {
+            value.problem = "a type in hex(...) that is no hexadecimal number";
+            return;
+        }
+        listStart = close + 2;
+    } else {
+        value.type = kRegNone;
+        value.problem = "data that is no string, dword or hex list";
+        return;
+    }
+    if (!ParseHexList(data.substr(listStart), value.data)) {
+        value.data.clear();
+        value.problem = "a hex list with an item that is no byte";
+    }
+}
+
+}  // namespace
+
+bool IsRegistryExport(const std::string& utf8)
+{
+    const std::string firstLine = TrimBlanks(utf8.substr(0, utf8.find('\n')));
+    return firstLine == "Windows Registry Editor Version 5.00" || firstLine == "REGEDIT4";
+}
+
+bool IsKeptKey(const std::string& path)
+{
+    for (const char* keptKey : {kTimeZonesKey, "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation",
+                                "SOFTWARE\\zonechange\\Definitions"}) {
+        const std::string kept = keptKey;
+        if (StartsWithNoCase(path, kept) && (path.size() == kept.size() || path[kept.size()] == '\\')) {
+            return true;
+        }
+    }
+    return false;
+}
+
+size_t SnapshotBuilder::Key(const std::string& path)
+{
+    const auto [found, added] = keys_.emplace(LowerAscii(path), snapshot_.keys.size());
+    if (added) {
+        snapshot_.keys.push_back({path, {}});
+    }
+    return found->second;
+}
+
+void SnapshotBuilder::SetValue(size_t key, RegistryValue value, bool keepExisting)
+{
+    std::vector<RegistryValue>& values = snapshot_.keys[key].values;
+    const auto [found, added] = values_.emplace(std::pair(key, LowerAscii(value.name)), values.size());
+    if (added) {
+        values.push_back(std::move(value));
+    } else if (!keepExisting) {
+        values[found->second] = std::move(value);
+    }
+}
+
+RegistrySnapshot ReadRegistryExport(const DecodedText& text, const std::string& name)
+{
+    const std::vector<TextLine> lines = JoinedLines(text.utf8, LineSyntax::kRegistryExport, name);
+    if (!text.utf8.empty() && text.utf8.back() != '\n') {
+        Unreadable(name, lines.empty() ? 1 : lines.back().number,
+                   "truncated: the file ends in the middle of a line");
+    }
+    const bool regedit4 = !lines.empty() && TrimBlanks(lines.front().text) == "REGEDIT4";
+    SnapshotBuilder snapshot(regedit4                                        ? "REGEDIT4 export"
+                      : text.encoding == TextEncoding::kUtf16Le ? "reg export (UTF-16)"
+                      : text.encoding == TextEncoding::kUtf16Be ? "reg export (UTF-16 BE)"
+                                                                : "reg export (UTF-8)");
+    std::optional<size_t> currentKey;
+    for (size_t index = 1; index < lines.size(); ++index) {
+        std::string line = TrimBlanks(lines[index].text);
+        const size_t number = lines[index].number;
+        if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+            line.erase(0, 3);
+        }
+        if (line.empty() || line.front() == ';') {
+            continue;
+        }
+        // Exports joined into one file ("copy /b zones.reg+current.reg", a
+        // fleet's collection) repeat the header, after a byte-order mark.
+        if (IsRegistryExport(line)) {
+            currentKey.reset();
+            continue;
+        }
+        if (line.front() == '[') {
+            if (line.back() != ']') {
+                Unreadable(name, number, "a key without its closing ']'");
+            }
+            const std::string path = line.substr(1, line.size() - 2);
+            const auto below = path.empty() || path.front() == '-' ? std::nullopt : BelowHklm(path);
+            currentKey.reset();
+            if (below && IsKeptKey(*below)) {
+                currentKey = snapshot.Key(*below);
+            }
+            continue;
+        }
+        // "Name"=data, with \\ and \" escaped in the name; @ for the default value.
+        RegistryValue value;
+        size_t position = 0;
+        if (line.front() == '"') {
+            for (position = 1; position < line.size() && line[position] != '"'; ++position) {
+                if (line[position] == '\\' && position + 1 < line.size()) {
+                    ++position;
+                }
+                value.name += line[position];
+            }
+            ++position;
+        } else if (line.front() == '@') {
+            position = 1;
+        }
+        if (position >= line.size() || line[position] != '=') {
+            Unreadable(name, number, "not a registry value");
+        }
+        if (!currentKey) {
+            continue;
+        }
+        const std::string data = TrimBlanks(line.substr(position + 1));
+        if (data == "-") {
+            continue;  // a deletion: nothing the machine holds
+        }
+        ParseData(data, value);
+        snapshot.SetValue(*currentKey, std::move(value));
+    }
+    return snapshot.Take();
+}
+
+}  // namespace zoneinf
