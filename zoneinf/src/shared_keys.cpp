@@ -72,7 +72,7 @@ std::vector<SharedKeyNote> SurveySharedKeys(const WindowsZoneMap& map, const TzD
 Failure MappedZoneMissing(const TzDatabase& database, const std::string& zone, const std::string& windowsKey)
 {
     return Failure(kExitUnreadableInput, "the mapping names " + zone + " for '" + windowsKey +
-                                             "', which the database in " + database.Folder().string() + " lacks");
+                                             "', which the database in " + database.Source() + " lacks");
 }
 
 std::string DifferingYears(const ZoneDisagreement& disagreement)
