@@ -2,43 +2,6 @@
 
 #include <vector>
 
-#if defined(_WIN32)
-// MinGW-w64 has no libintl: the Windows build speaks English.
-namespace zoneinf {
-void UseUsersLanguage() {}
-const char* Translate(const char* english) { return english; }
-const char* TranslatePlural(const char* singular, const char* plural, unsigned long count)
-{
-    return count == 1 ? singular : plural;
-}
-}  // namespace zoneinf
-#else
-#include <clocale>
-#include <libintl.h>
-
-namespace zoneinf {
-
-void UseUsersLanguage()
-{
-    std::setlocale(LC_MESSAGES, "");
-    std::setlocale(LC_CTYPE, "");
-    bindtextdomain("zoneinf", ZONEINF_LOCALEDIR);
-    textdomain("zoneinf");
-}
-
-const char* Translate(const char* english)
-{
-    return gettext(english);
-}
-
-const char* TranslatePlural(const char* singular, const char* plural, unsigned long count)
-{
-    return ngettext(singular, plural, count);
-}
-
-}  // namespace zoneinf
-#endif
-
 namespace zoneinf {
 
 std::string Fill(const std::string& pattern, std::initializer_list<std::string> values)

@@ -52,8 +52,7 @@ std::vector<SharedKeyNote> SurveySharedKeys(const WindowsZoneMap& map, const TzD
             const std::string zone = database.CurrentName(mapped);
             if (!database.HasZone(zone)) {
                 if (requireZones) {
-                    throw Failure(kExitUnreadableInput, Fill(_("the mapping names %1 for '%2', which the database in %3 lacks"),
-                                             {mapped, key, database.Folder().string()}));
+                    throw MappedZoneMissing(database, mapped, key);
                 }
                 continue;
             }
@@ -69,6 +68,12 @@ std::vector<SharedKeyNote> SurveySharedKeys(const WindowsZoneMap& map, const TzD
         }
     }
     return notes;
+}
+
+Failure MappedZoneMissing(const TzDatabase& database, const std::string& zone, const std::string& windowsKey)
+{
+    return Failure(kExitUnreadableInput, Fill(_("the mapping names %1 for '%2', which the database in %3 lacks"),
+                                              {zone, windowsKey, database.Source()}));
 }
 
 std::string DifferingYears(const ZoneDisagreement& disagreement)
