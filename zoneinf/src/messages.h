@@ -2,8 +2,7 @@
 // language: GNU gettext's catalogue of the "zoneinf" domain (po/es.po,
 // compiled at build time; src/unix/messages.cpp) where the C library has
 // gettext; English elsewhere (src/win/messages.cpp). Words for programs
-// (JSON keys, INF text, registry names) are
-// never translated.
+// (JSON keys, INF text, registry names) are never translated.
 #pragma once
 
 #include <initializer_list>

@@ -174,10 +174,11 @@ std::string WriteUndoInf(const RegistrySnapshot& before, const std::vector<std::
     return Utf16File(inf);
 }
 
-int RunUndo(const Options& options)
+int RunUndo(const Options& options, const std::function<TzDatabase()>& openDatabase,
+            const std::function<WindowsZoneMap()>& loadMapping)
 {
     const std::string& path = *options.undo;
-    const auto bytes = ReadFileWhole(path);
+    const auto bytes = ReadFileWhole(PathFromUtf8(path));
     if (!bytes) {
         throw Failure(kExitUnreadableInput, path + ": " + _("cannot read (missing, unreadable or empty)"));
     }
@@ -207,8 +208,8 @@ int RunUndo(const Options& options)
         std::optional<std::string> key = heldKey(given);
         if (!key) {
             if (!database) {
-                database.emplace(options.zoneinfo);
-                map = WindowsZoneMap::Load(options.windowsZones);
+                database.emplace(openDatabase());
+                map.emplace(loadMapping());
             }
             if (!database->HasZone(given)) {
                 throw Failure(kExitUsage, Fill(_("'%1' is neither a key %2 holds nor a time zone"), {EscapeForTerminal(given), path}));

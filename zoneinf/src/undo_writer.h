@@ -17,7 +17,10 @@
 
 #include "options.h"
 #include "registry_snapshot.h"
+#include "tz_database.h"
+#include "windows_zone_map.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,8 +36,9 @@ std::string WriteUndoInf(const RegistrySnapshot& before, const std::vector<std::
                          const std::string& programVersion);
 
 // Reads the export --undo names, resolves its ZONE operands (a key the
-// export holds, or an IANA zone CLDR maps to one) or --all, and writes the
-// INF; the exit status.
-int RunUndo(const Options& options);
+// export holds, or an IANA zone CLDR maps to one, the database and the
+// mapping opened only then) or --all, and writes the INF; the exit status.
+int RunUndo(const Options& options, const std::function<TzDatabase()>& openDatabase,
+            const std::function<WindowsZoneMap()>& loadMapping);
 
 }  // namespace zoneinf

@@ -10,8 +10,9 @@ namespace zoneinf {
 void UseUsersLanguage()
 {
     std::setlocale(LC_MESSAGES, "");
-    std::setlocale(LC_CTYPE, "");  // the character set gettext converts to
     bindtextdomain("zoneinf", ZONEINF_LOCALEDIR);
+    // UTF-8 whatever LC_CTYPE says, as everything else zoneinf writes.
+    bind_textdomain_codeset("zoneinf", "UTF-8");
     textdomain("zoneinf");
 }
 
