@@ -263,17 +263,18 @@ std::string FormatReport(const CheckReport& report, bool verbose)
         text << Fill(_("current zone %1: %2"), {EscapeForTerminal(*report.currentKey), _(CurrentVerdict(report).c_str())})
              << "\n";
     }
-    const auto counted = [](const char* singular, const char* plural, int count) {
-        return Fill(TranslatePlural(singular, plural, count), {std::to_string(count)});
-    };
-    text << counted("%1 zone checked, ", "%1 zones checked, ", report.Checked())
-         << counted("%1 differs, ", "%1 differ, ", report.Differing())
-         << counted("%1 as close as Windows allows, ", "%1 as close as Windows allows, ",
+    const auto counted = [](const char* pattern, int count) { return Fill(pattern, {std::to_string(count)}); };
+    text << counted(TranslatePlural("%1 zone checked, ", "%1 zones checked, ", report.Checked()), report.Checked())
+         << counted(TranslatePlural("%1 differs, ", "%1 differ, ", report.Differing()), report.Differing())
+         << counted(TranslatePlural("%1 as close as Windows allows, ", "%1 as close as Windows allows, ",
+                                    report.Count(ZoneCheck::kAsClose)),
                     report.Count(ZoneCheck::kAsClose))
-         << counted("%1 unchecked", "%1 unchecked", report.Count(ZoneCheck::kUnchecked));
+         << counted(TranslatePlural("%1 unchecked", "%1 unchecked", report.Count(ZoneCheck::kUnchecked)),
+                    report.Count(ZoneCheck::kUnchecked));
     if (report.absent > 0) {
         // A partial export would otherwise pass for a machine with fewer zones.
-        text << counted("; %1 key of the mapping absent from the file", "; %1 keys of the mapping absent from the file",
+        text << counted(TranslatePlural("; %1 key of the mapping absent from the file",
+                                        "; %1 keys of the mapping absent from the file", report.absent),
                         report.absent);
     }
     text << "\n";
