@@ -5,10 +5,15 @@
 
 namespace zoneinf {
 
+bool IsDefinitionsKey(const std::string& path)
+{
+    return EqualNoCase(path, kDefinitionsKey) || EqualNoCase(path, kDefinitionsKey32);
+}
+
 std::optional<DefinitionsTrace> DefinitionsTraceOf(const RegistrySnapshot& snapshot)
 {
     for (const RegistryKey& key : snapshot.keys) {
-        if (!EqualNoCase(key.path, kDefinitionsKey)) {
+        if (!IsDefinitionsKey(key.path)) {
             continue;
         }
         DefinitionsTrace trace;

@@ -13,6 +13,12 @@
 namespace zoneinf {
 
 inline constexpr const char* kDefinitionsKey = "SOFTWARE\\zonechange\\Definitions";
+// The same key as "reg export" may name it on 64-bit Windows, where
+// zonechange.exe, a 32-bit program, writes it.
+inline constexpr const char* kDefinitionsKey32 = "SOFTWARE\\WOW6432Node\\zonechange\\Definitions";
+
+// Whether a path below HKLM is the trace key, by either name.
+bool IsDefinitionsKey(const std::string& pathBelowHklm);
 
 // The value names.
 inline constexpr const char* kTraceTzdata = "TzdataRelease";

@@ -1,5 +1,6 @@
 #include "registry_export_reader.h"
 
+#include "definitions_trace.h"
 #include "errors.h"
 #include "messages.h"
 #include "inf_writer.h"
@@ -119,7 +120,7 @@ bool IsRegistryExport(const std::string& utf8)
 bool IsKeptKey(const std::string& path)
 {
     for (const char* keptKey : {kTimeZonesKey, "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation",
-                                "SOFTWARE\\zonechange\\Definitions"}) {
+                                kDefinitionsKey, kDefinitionsKey32}) {
         const std::string kept = keptKey;
         if (StartsWithNoCase(path, kept) && (path.size() == kept.size() || path[kept.size()] == '\\')) {
             return true;

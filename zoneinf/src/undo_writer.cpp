@@ -132,7 +132,13 @@ std::string WriteUndoInf(const RegistrySnapshot& before, const std::vector<std::
         }
     }
     line(delReg, "HKLM," + InfString(kDefinitionsKey));
-    for (const RegistryKey& key : before.keys) {
+    for (RegistryKey key : before.keys) {
+        // The trace as a 64-bit export names it goes back where zonechange.exe,
+        // a 32-bit program, writes it: under the name its INFs give.
+        const std::string trace32 = kDefinitionsKey32;
+        if (IsAtOrBelow(key.path, trace32)) {
+            key.path = kDefinitionsKey + key.path.substr(trace32.size());
+        }
         const bool restored = IsAtOrBelow(key.path, kDefinitionsKey) ||
                               std::any_of(zoneKeys.begin(), zoneKeys.end(),
                                           [&](const std::string& zoneKey) { return IsAtOrBelow(key.path, zoneKey); });

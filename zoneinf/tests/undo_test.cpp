@@ -131,6 +131,21 @@ TEST(Undo, ReadBackGivesTheExportsValues)
               std::string::npos);
 }
 
+// On 64-bit Windows "reg export /reg:32" may name the trace key under
+// WOW6432Node, where zonechange.exe (32-bit) wrote it.
+TEST(Undo, TraceUnderWow6432NodeIsReadAndPutBackWhereZonechangeWritesIt)
+{
+    const RegistrySnapshot before{"test",
+                                  {{kParaguay, {Value("Std", kRegSz, Utf16LeFromUtf8("Paraguay Standard Time"))}},
+                                   {kDefinitionsKey32, {Value("TzdataRelease", kRegSz, Utf16LeFromUtf8("2025a"))}}}};
+    ASSERT_TRUE(DefinitionsTraceOf(before));
+    EXPECT_EQ(DefinitionsTraceOf(before)->tzdata, "2025a");
+    const std::string inf = Text(WriteUndoInf(before, {"Paraguay Standard Time"}, "1.0.0"));
+    EXPECT_NE(inf.find("HKLM,\"SOFTWARE\\zonechange\\Definitions\",\"TzdataRelease\",0x00000000,\"2025a\"\r\n"),
+              std::string::npos) << inf;
+    EXPECT_EQ(inf.find("WOW6432Node"), std::string::npos);
+}
+
 TEST(Undo, CommandLine)
 {
     const std::string inf = std::string(ZONEINF_SOURCE_DIR) + "/../examples/zona.inf";
