@@ -6,13 +6,14 @@
 # The machine is first given what real ones hold and Wine's lacks: a display
 # name with an accent, quotes and percent signs, a zone without Dlt (which
 # zoneinf's INF adds), REG_EXPAND_SZ, REG_MULTI_SZ and REG_QWORD values.
-# Usage: zoneinf_undo_wine_test.sh ZONEINF ZONECHANGE_EXE SETTZ_EXE WORK_DIR
+# zoneinf.exe's check of the live registry names the trace too.
+# Usage: zoneinf_undo_wine_test.sh ZONEINF ZONEINF_EXE ZONECHANGE_EXE SETTZ_EXE WORK_DIR
 set -u
-zoneinf=$1 zonechange=$2 settz=$3 work=$4
+zoneinf=$1 zoneinf_exe=$2 zonechange=$3 settz=$4 work=$5
 
 rm -rf "$work"
 mkdir -p "$work/tool"
-cp "$zonechange" "$settz" "$work/tool/"
+cp "$zonechange" "$settz" "$zoneinf_exe" "$work/tool/"
 scripts=$(cd "$(dirname "$0")/../../../scripts" && pwd)
 . "$scripts/wine-tool-folder.sh"
 . "$scripts/check-lines.sh"
@@ -66,6 +67,9 @@ check "trace: TzdataRelease $tzdata" trace_value TzdataRelease "$tzdata"
 check "trace: CldrRelease $cldr" trace_value CldrRelease "$cldr"
 check "trace: ZoneinfVersion" trace_value ZoneinfVersion "$("$zoneinf" --version | sed -n '1s/^zoneinf //p')"
 check "trace: Zones" trace_value Zones "${zones[*]}"
+check "zoneinf.exe --check of the machine itself names the trace" eval \
+    '"$wine" "$work/tool/zoneinf.exe" --check 2>/dev/null | tr -d "\r" |
+         grep -qx "Definitions applied: tzdata $tzdata, CLDR $cldr, zoneinf .*; zones ${zones[*]}"'
 
 check "zonechange.exe applies the undo INF" apply undo.inf
 check "the definitions exported after the undo" export_zones undone.reg
