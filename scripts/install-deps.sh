@@ -11,7 +11,7 @@ packages=(
     wine64
     clang libclang-rt-14-dev
     tzdata unicode-cldr-core libpugixml-dev nlohmann-json3-dev
-    dpkg-dev file lintian man-db groff-base
+    dpkg-dev file lintian man-db groff-base strace
 )
 
 missing=()
@@ -38,4 +38,18 @@ deps="$(cd "$(dirname "${BASH_SOURCE[0]}")/../deps" && pwd)"
 if [ ! -f "$deps/node_modules/cldr-core/supplemental/windowsZones.json" ]; then
     echo "Installing CLDR's mapping from npm into $deps"
     npm ci --prefix "$deps" --ignore-scripts --no-audit --no-fund
+fi
+
+# pugixml's source, for zoneinf.exe (MinGW-w64 has no pugixml package):
+# Debian's own source package, fetched and verified by apt with a source
+# list of its own, so the machine's apt configuration is left as it is.
+src="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/deps/src"
+if ! ls "$src"/pugixml_*.orig.tar.gz >/dev/null 2>&1; then
+    echo "Fetching pugixml's Debian source into $src"
+    mkdir -p "$src/lists/partial"
+    echo 'deb-src http://deb.debian.org/debian bookworm main' >"$src/sources.list"
+    apt_options=(-o "Dir::Etc::SourceList=$src/sources.list" -o Dir::Etc::SourceParts=/dev/null
+                 -o "Dir::State::Lists=$src/lists")
+    apt-get "${apt_options[@]}" update >/dev/null
+    (cd "$src" && apt-get "${apt_options[@]}" source --download-only pugixml >/dev/null)
 fi

@@ -9,9 +9,11 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <iostream>
+#include <deque>
+#include <future>
 #include <map>
 #include <sstream>
+#include <thread>
 
 namespace zoneinf {
 
@@ -23,10 +25,16 @@ int CheckReport::Count(ZoneCheck::Status status) const
 
 ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& timeline, YearRange years)
 {
+    return CompareWithDatabase(records, timeline,
+                               timeline.ChangesBetween(StartOfYear(years.first), StartOfYear(years.last + 1)), years);
+}
+
+ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& timeline,
+                              const std::vector<OffsetChange>& database, YearRange years)
+{
     const Instant begin = StartOfYear(years.first);
     const Instant end = StartOfYear(years.last + 1);
     const std::vector<OffsetChange> windows = ChangesBetween(records, begin, end);
-    const std::vector<OffsetChange> database = timeline.ChangesBetween(begin, end);
 
     ZoneCheck check;
     check.status = ZoneCheck::kAgrees;
@@ -83,48 +91,134 @@ bool AsCloseAsWindowsAllows(const ZoneRecords& records, const ZoneTimeline& time
 
 }  // namespace
 
-CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDatabase& database,
-                             const WindowsZoneMap& map, YearRange years)
+const ZoneCheck* CheckReport::Current() const
+{
+    if (!currentKey) {
+        return nullptr;
+    }
+    const auto found = std::find_if(zones.begin(), zones.end(), [&](const ZoneCheck& zone) {
+        return LowerAscii(zone.windowsKey) == LowerAscii(*currentKey);
+    });
+    return found == zones.end() ? nullptr : &*found;
+}
+
+Checker::Checker(const TzDatabase& database, const WindowsZoneMap& map, YearRange years)
+    : database_(database), map_(map), years_(years), sharedKeys_(SurveySharedKeys(map, database, years, false))
+{
+    // Windows compares key names without regard to case, and so does the check.
+    for (const auto& [key, zone] : map.MainZones()) {
+        mainZones_.emplace(LowerAscii(key), zone);
+    }
+}
+
+namespace {
+
+// What decides a key's verdict, as bytes: equal strings, equal verdicts.
+std::string VerdictKey(const ExportedZone& exported)
+{
+    std::string key = exported.windowsKey;
+    const auto add = [&key](const std::vector<std::uint8_t>& bytes) {
+        key += '\0' + std::to_string(bytes.size()) + ':';
+        key.append(bytes.begin(), bytes.end());
+    };
+    add(exported.tzi.value_or(std::vector<std::uint8_t>{}));
+    key += exported.tzi ? "T" : "-";
+    key += exported.firstEntry ? std::to_string(*exported.firstEntry) : "-";
+    key += '/' + (exported.lastEntry ? std::to_string(*exported.lastEntry) : "-");
+    for (const auto& [year, record] : exported.years) {
+        key += '\0' + std::to_string(year);
+        add(record);
+    }
+    for (const std::string& problem : exported.badValues) {
+        key += '\0' + problem;
+    }
+    return key;
+}
+
+}  // namespace
+
+ZoneCheck Checker::CheckZone(const ExportedZone& exported)
+{
+    ZoneCheck check;
+    const auto mapped = mainZones_.find(LowerAscii(exported.windowsKey));
+    const auto zone = mapped == mainZones_.end() ? std::nullopt : std::optional(database_.CurrentName(mapped->second));
+    const auto records = RecordsOf(exported);
+    if (!zone || !database_.HasZone(*zone)) {
+        check.problem = zone ? "CLDR's zone " + *zone + " is not in the database" : "CLDR maps no zone to it";
+    } else if (const auto* problem = std::get_if<std::string>(&records)) {
+        check.status = ZoneCheck::kMalformed;
+        check.problem = *problem;
+    } else {
+        auto found = zones_.find(*zone);
+        if (found == zones_.end()) {
+            ZoneTimeline timeline = database_.Load(*zone);
+            auto changes = timeline.ChangesBetween(StartOfYear(years_.first), StartOfYear(years_.last + 1));
+            found = zones_.emplace(*zone, DatabaseZone{std::move(timeline), std::move(changes)}).first;
+        }
+        const ZoneTimeline& timeline = found->second.timeline;
+        const ZoneRecords& zoneRecords = std::get<ZoneRecords>(records);
+        check = CompareWithDatabase(zoneRecords, timeline, found->second.changes, years_);
+        if (check.status == ZoneCheck::kDiffers &&
+            AsCloseAsWindowsAllows(zoneRecords, timeline, years_, check.closestYears)) {
+            check.status = ZoneCheck::kAsClose;
+        }
+    }
+    check.windowsKey = exported.windowsKey;
+    check.zone = zone.value_or("");
+    return check;
+}
+
+CheckReport Checker::Check(const ExportedDefinitions& definitions)
 {
     CheckReport report;
     report.format = definitions.format;
-    report.databaseVersion = database.Version();
-    report.mappingRelease = map.Release();
-    report.years = years;
-    report.sharedKeys = SurveySharedKeys(map, database, years, false);
-    // Windows compares key names without regard to case, and so does the check.
-    std::map<std::string, std::string> mainZones;
-    for (const auto& [key, zone] : map.MainZones()) {
-        mainZones.emplace(LowerAscii(key), zone);
-    }
-    report.absent = definitions.wholeTimeZonesKey ? int(mainZones.size()) : 0;
+    report.databaseVersion = database_.Version();
+    report.mappingRelease = map_.Release();
+    report.years = years_;
+    report.sharedKeys = sharedKeys_;
+    report.currentKey = definitions.currentZoneKey;
+    report.absent = definitions.wholeTimeZonesKey ? int(mainZones_.size()) : 0;
     for (const ExportedZone& exported : definitions.zones) {
-        ZoneCheck check;
-        const auto mapped = mainZones.find(LowerAscii(exported.windowsKey));
-        const auto zone = mapped == mainZones.end() ? std::nullopt
-                                                    : std::optional(database.CurrentName(mapped->second));
-        report.absent -= definitions.wholeTimeZonesKey && mapped != mainZones.end();
-        const auto records = RecordsOf(exported);
-        if (!zone || !database.HasZone(*zone)) {
-            check.problem = zone ? "CLDR's zone " + *zone + " is not in the database" : "CLDR maps no zone to it";
-        } else if (const auto* problem = std::get_if<std::string>(&records)) {
-            check.status = ZoneCheck::kMalformed;
-            check.problem = *problem;
-        } else {
-            const ZoneTimeline timeline = database.Load(*zone);
-            const ZoneRecords& zoneRecords = std::get<ZoneRecords>(records);
-            check = CompareWithDatabase(zoneRecords, timeline, years);
-            if (check.status == ZoneCheck::kDiffers &&
-                AsCloseAsWindowsAllows(zoneRecords, timeline, years, check.closestYears)) {
-                check.status = ZoneCheck::kAsClose;
-            }
+        report.absent -= definitions.wholeTimeZonesKey && mainZones_.count(LowerAscii(exported.windowsKey)) > 0;
+        const std::string key = VerdictKey(exported);
+        auto verdict = verdicts_.find(key);
+        if (verdict == verdicts_.end()) {
+            verdict = verdicts_.emplace(key, CheckZone(exported)).first;
         }
-        check.windowsKey = exported.windowsKey;
-        check.zone = zone.value_or("");
-        report.zones.push_back(std::move(check));
+        report.zones.push_back(verdict->second);
     }
     return report;
 }
+
+CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDatabase& database,
+                             const WindowsZoneMap& map, YearRange years)
+{
+    return Checker(database, map, years).Check(definitions);
+}
+
+namespace {
+
+const char* const kStatusNames[] = {"agrees", "differs", "malformed", "unchecked", "asCloseAsWindowsAllows"};
+
+bool IsStale(const ZoneCheck& zone)
+{
+    return zone.status == ZoneCheck::kDiffers || zone.status == ZoneCheck::kMalformed;
+}
+
+// "stale", "sound", ... for the machine's own zone.
+std::string CurrentVerdict(const CheckReport& report)
+{
+    const ZoneCheck* current = report.Current();
+    if (!current) {
+        return "not among the file's zones";
+    }
+    if (current->status == ZoneCheck::kUnchecked) {
+        return "unchecked";
+    }
+    return IsStale(*current) ? "stale" : "sound";
+}
+
+}  // namespace
 
 std::string FormatReport(const CheckReport& report, bool verbose)
 {
@@ -154,6 +248,9 @@ std::string FormatReport(const CheckReport& report, bool verbose)
             text << key << "  unchecked: " << EscapeForTerminal(zone.problem) << "\n";
         }
     }
+    if (report.currentKey) {
+        text << "current zone " << EscapeForTerminal(*report.currentKey) << ": " << CurrentVerdict(report) << "\n";
+    }
     text << report.Checked() << (report.Checked() == 1 ? " zone" : " zones") << " checked, "
          << report.Differing() << (report.Differing() == 1 ? " differs, " : " differ, ")
          << report.Count(ZoneCheck::kAsClose) << " as close as Windows allows, "
@@ -166,9 +263,16 @@ std::string FormatReport(const CheckReport& report, bool verbose)
     return text.str();
 }
 
-std::string FormatJson(const CheckReport& report)
+namespace {
+
+// Text is UTF-8 once read; a file name need not be, and is kept with U+FFFD.
+std::string Dump(const nlohmann::ordered_json& document)
 {
-    static const char* const kStatusNames[] = {"agrees", "differs", "malformed", "unchecked", "asCloseAsWindowsAllows"};
+    return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+nlohmann::ordered_json JsonOf(const CheckReport& report)
+{
     nlohmann::ordered_json zones = nlohmann::ordered_json::array();
     for (const ZoneCheck& zone : report.zones) {
         nlohmann::ordered_json entry;
@@ -215,25 +319,160 @@ std::string FormatJson(const CheckReport& report)
     }
     document["sharedKeys"] = std::move(sharedKeys);
     document["absent"] = report.absent;
+    if (report.currentKey) {
+        document["currentZone"] = {{"windowsKey", *report.currentKey}, {"verdict", CurrentVerdict(report)}};
+    } else {
+        document["currentZone"] = nullptr;
+    }
     document["zones"] = std::move(zones);
-    // Text is UTF-8 once read; a file name need not be, and is kept with U+FFFD.
-    return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+    return document;
 }
 
-int RunCheck(const Options& options, YearRange years)
+// Several files: each report after its file's name, as grep prints lines.
+std::string Prefixed(const std::string& name, const std::string& report)
 {
-    const std::string& path = *options.check;
-    const auto bytes = ReadFileWhole(path);
-    if (!bytes) {
-        throw Failure(kExitUnreadableInput, path + ": cannot read (missing, unreadable or empty)");
+    std::string text;
+    for (size_t start = 0; start < report.size();) {
+        const size_t end = report.find('\n', start);
+        text += name + ": " + report.substr(start, end - start + 1);
+        start = end + 1;
     }
-    const TzDatabase database(options.zoneinfo);
-    const WindowsZoneMap map = WindowsZoneMap::Load(options.windowsZones);
-    CheckReport report = CheckDefinitions(ReadDefinitions(*bytes, path), database, map, years);
-    report.file = path;
-    std::cerr << FormatSharedKeyNotes(report.sharedKeys);
-    WriteStandardOutput(options.json ? FormatJson(report) : FormatReport(report, options.verbose));
-    return report.Differing() > 0 ? kExitZonesDiffer : kExitSuccess;
+    return text;
+}
+
+// What the fleet summary counts.
+struct FleetSummary {
+    int files = 0;
+    int unreadable = 0;
+    int differing = 0;     // files with a zone that differs
+    int currentStale = 0;  // files whose own zone is stale
+    std::map<std::string, int> staleKeys;  // key -> files that flag it
+
+    void Add(const CheckReport& report)
+    {
+        differing += report.Differing() > 0;
+        currentStale += report.Current() && IsStale(*report.Current());
+        for (const ZoneCheck& zone : report.zones) {
+            staleKeys[zone.windowsKey] += IsStale(zone);
+        }
+    }
+    std::string Text() const
+    {
+        std::ostringstream text;
+        text << files << " files: " << files - unreadable << " checked, " << unreadable << " unreadable, "
+             << differing << " with zones that differ, " << currentStale << " whose current zone is stale\n";
+        for (const auto& [key, count] : staleKeys) {
+            if (count > 0) {
+                text << key << "  stale in " << count << (count == 1 ? " file\n" : " files\n");
+            }
+        }
+        return text.str();
+    }
+    nlohmann::ordered_json Json() const
+    {
+        nlohmann::ordered_json keys = nlohmann::ordered_json::object();
+        for (const auto& [key, count] : staleKeys) {
+            if (count > 0) {
+                keys[key] = count;
+            }
+        }
+        return {{"files", files},
+                {"checked", files - unreadable},
+                {"unreadable", unreadable},
+                {"differ", differing},
+                {"currentZoneStale", currentStale},
+                {"staleKeys", std::move(keys)}};
+    }
+};
+
+}  // namespace
+
+std::string FormatJson(const CheckReport& report)
+{
+    return Dump(JsonOf(report));
+}
+
+std::vector<CheckInput> CheckFiles(const std::vector<std::string>& files)
+{
+    std::vector<CheckInput> inputs;
+    for (const std::string& path : files) {
+        inputs.push_back({path, [path] {
+                              const auto bytes = ReadFileWhole(PathFromUtf8(path));
+                              if (!bytes || bytes->empty()) {
+                                  throw Failure(kExitUnreadableInput,
+                                                path + ": cannot read (missing, unreadable or empty)");
+                              }
+                              return ReadDefinitions(*bytes, path);
+                          }});
+    }
+    return inputs;
+}
+
+int RunCheck(const std::vector<CheckInput>& inputs, const TzDatabase& database, const WindowsZoneMap& map,
+             YearRange years, bool json, bool verbose)
+{
+    Checker checker(database, map, years);
+    WriteStandardError(FormatSharedKeyNotes(checker.SharedKeys()));
+    const bool fleet = inputs.size() > 1;
+    FleetSummary summary;
+    nlohmann::ordered_json reports = nlohmann::ordered_json::array();
+    std::string text;
+    int status = kExitSuccess;
+    // Files are read and parsed a batch at a time on every core, and
+    // checked in their order (the checker's memory is not shared).
+    const size_t batch = std::max(2u, std::thread::hardware_concurrency()) * 4;
+    std::deque<std::future<ExportedDefinitions>> reads;
+    for (size_t next = 0; next < inputs.size() || !reads.empty();) {
+        while (next < inputs.size() && reads.size() < batch) {
+            reads.push_back(std::async(inputs.size() > 1 ? std::launch::async : std::launch::deferred,
+                                       inputs[next++].read));
+        }
+        const CheckInput& input = inputs[next - reads.size()];
+        std::future<ExportedDefinitions> read = std::move(reads.front());
+        reads.pop_front();
+        ++summary.files;
+        CheckReport report;
+        try {
+            report = checker.Check(read.get());
+        } catch (const Failure& failure) {
+            if (!fleet) {
+                throw;
+            }
+            WriteStandardError(std::string("zoneinf: ") + failure.what() + "\n");
+            reports.push_back({{"file", input.name}, {"error", failure.what()}});
+            ++summary.unreadable;
+            status = kExitUnreadableInput;
+            continue;
+        }
+        report.file = input.name;
+        summary.Add(report);
+        if (report.Differing() > 0 && status == kExitSuccess) {
+            status = kExitZonesDiffer;
+        }
+        if (json) {
+            reports.push_back(JsonOf(report));
+        } else {
+            const std::string lines = FormatReport(report, verbose);
+            text += fleet ? Prefixed(input.name, lines) : lines;
+        }
+    }
+    if (json) {
+        if (!fleet) {
+            text = Dump(reports.front());
+        } else {
+            nlohmann::ordered_json document;
+            document["tzdata"] = database.Version();
+            document["fromYear"] = years.first;
+            document["toYear"] = years.last;
+            document["files"] = std::move(reports);
+            document["summary"] = summary.Json();
+            text = Dump(document);
+        }
+    } else if (fleet) {
+        text += summary.Text();
+    }
+    WriteStandardOutput(text);
+    return status;
 }
 
 }  // namespace zoneinf

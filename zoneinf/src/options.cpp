@@ -1,8 +1,6 @@
 #include "options.h"
 
 #include "errors.h"
-#include "tz_database.h"
-#include "windows_zone_map.h"
 
 #include <charconv>
 #include <getopt.h>
@@ -13,7 +11,7 @@ namespace zoneinf {
 const char* const kUsage =
     "Usage: zoneinf [OPTION]... ZONE...\n"
     "  or:  zoneinf [OPTION]... --all\n"
-    "  or:  zoneinf [OPTION]... --check=FILE\n"
+    "  or:  zoneinf [OPTION]... --check FILE...\n"
     "Write the Windows definitions of IANA time zones (TZI and Dynamic DST\n"
     "records) as an INF file for zonechange.exe, or check the definitions\n"
     "exported from a Windows machine against the time zone database.\n"
@@ -25,11 +23,16 @@ const char* const kUsage =
     "      --approximate        write the closest record for a year no record\n"
     "                           describes, and name the year\n"
     "      --windows-key=NAME   Windows key for the one ZONE, instead of CLDR's\n"
-    "      --zoneinfo=DIR       compiled database (default /usr/share/zoneinfo)\n"
+    "      --zoneinfo=DIR       compiled database (default /usr/share/zoneinfo;\n"
+    "                           zoneinf.exe has its own copy)\n"
     "      --windows-zones=FILE CLDR's Windows zone mapping, windowsZones.json or\n"
-    "                           windowsZones.xml (default: the one zoneinf ships)\n"
-    "  -c, --check=FILE         check a 'reg export' of the Time Zones key (or an\n"
-    "                           INF) against the database\n"
+    "                           windowsZones.xml (default: the one zoneinf ships;\n"
+    "                           zoneinf.exe has its own copy)\n"
+    "  -c, --check              check each FILE, a 'reg export' of the Time Zones\n"
+    "                           key (or an INF), against the database; with\n"
+    "                           several, each line starts with the file's name\n"
+    "                           and a summary ends the report; zoneinf.exe with\n"
+    "                           no FILE checks its machine's own registry\n"
     "      --json               with --check: the report as one JSON document\n"
     "  -v, --verbose            with --check: name the keys left unchecked\n"
     "  -h, --help               display this help and exit\n"
@@ -38,6 +41,7 @@ const char* const kUsage =
     "Exit status:\n"
     "  0  success; with --check, no zone differs\n"
     "  1  with --check, some zone differs from the database or is malformed\n"
+    "     (with several files, the worst status of any file: 3 over 1 over 0)\n"
     "  2  bad usage: option, year, zone name or Windows key; a zone that\n"
     "     would change the local time of its Windows key's main zone\n"
     "  3  an input cannot be read: the database, the mapping, the checked file\n"
@@ -117,7 +121,8 @@ Options ParseOptions(int argc, char** argv)
         {"windows-key", required_argument, nullptr, kWindowsKey},
         {"zoneinfo", required_argument, nullptr, kZoneinfo},
         {"windows-zones", required_argument, nullptr, kWindowsZones},
-        {"check", required_argument, nullptr, 'c'},
+        // --check=FILE, the older form, is still taken.
+        {"check", optional_argument, nullptr, 'c'},
         {"json", no_argument, nullptr, kJson},
         {"verbose", no_argument, nullptr, 'v'},
         {"help", no_argument, nullptr, 'h'},
@@ -125,12 +130,10 @@ Options ParseOptions(int argc, char** argv)
         {nullptr, 0, nullptr, 0},
     };
     Options options;
-    options.zoneinfo = TzDatabase::kSystemFolder;
-    options.windowsZones = WindowsZoneMap::kDefaultFile;
     opterr = 0;
     optind = 1;
     for (;;) {
-        const int c = getopt_long(argc, argv, ":ao:c:vhV", longOptions, nullptr);
+        const int c = getopt_long(argc, argv, ":ao:c::vhV", longOptions, nullptr);
         if (c == -1) {
             break;
         }
@@ -141,9 +144,20 @@ Options ParseOptions(int argc, char** argv)
         case kTo: options.to = ParseYear("--to", optarg); break;
         case kApproximate: options.approximate = true; break;
         case kWindowsKey: options.windowsKey = optarg; break;
-        case kZoneinfo: options.zoneinfo = optarg; break;
-        case kWindowsZones: options.windowsZones = optarg; break;
-        case 'c': options.check = optarg; break;
+        case kZoneinfo:
+        case kWindowsZones:
+            if (*optarg == '\0') {
+                throw Failure(kExitUsage, std::string("option '") + (c == kZoneinfo ? "--zoneinfo" : "--windows-zones") +
+                                              "' requires an argument");
+            }
+            (c == kZoneinfo ? options.zoneinfo : options.windowsZones) = optarg;
+            break;
+        case 'c':
+            options.check = true;
+            if (optarg) {
+                options.checkFiles.emplace_back(optarg);
+            }
+            break;
         case kJson: options.json = true; break;
         case 'v': options.verbose = true; break;
         case 'h': options.help = true; break;
@@ -159,9 +173,10 @@ Options ParseOptions(int argc, char** argv)
         return options;
     }
     if (options.check) {
-        if (!options.zones.empty() || options.all || options.output || options.windowsKey ||
-            options.approximate) {
-            throw Failure(kExitUsage, "--check takes no ZONE, --all, --output, --windows-key or --approximate");
+        options.checkFiles.insert(options.checkFiles.end(), options.zones.begin(), options.zones.end());
+        options.zones.clear();
+        if (options.all || options.output || options.windowsKey || options.approximate) {
+            throw Failure(kExitUsage, "--check takes no --all, --output, --windows-key or --approximate");
         }
     } else {
         if (options.json || options.verbose) {

@@ -161,9 +161,18 @@ RegistrySnapshot ReadRegistryExport(const DecodedText& text, const std::string& 
                                                                 : "reg export (UTF-8)");
     std::optional<size_t> currentKey;
     for (size_t index = 1; index < lines.size(); ++index) {
-        const std::string line = TrimBlanks(lines[index].text);
+        std::string line = TrimBlanks(lines[index].text);
         const size_t number = lines[index].number;
+        if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+            line.erase(0, 3);
+        }
         if (line.empty() || line.front() == ';') {
+            continue;
+        }
+        // Exports joined into one file ("copy /b zones.reg+current.reg", a
+        // fleet's collection) repeat the header, after a byte-order mark.
+        if (IsRegistryExport(line)) {
+            currentKey.reset();
             continue;
         }
         if (line.front() == '[') {

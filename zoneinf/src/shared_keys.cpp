@@ -51,9 +51,7 @@ std::vector<SharedKeyNote> SurveySharedKeys(const WindowsZoneMap& map, const TzD
             const std::string zone = database.CurrentName(mapped);
             if (!database.HasZone(zone)) {
                 if (requireZones) {
-                    throw Failure(kExitUnreadableInput, "the mapping names " + mapped + " for '" + key +
-                                                            "', which the database in " +
-                                                            database.Folder().string() + " lacks");
+                    throw MappedZoneMissing(database, mapped, key);
                 }
                 continue;
             }
@@ -69,6 +67,12 @@ std::vector<SharedKeyNote> SurveySharedKeys(const WindowsZoneMap& map, const TzD
         }
     }
     return notes;
+}
+
+Failure MappedZoneMissing(const TzDatabase& database, const std::string& zone, const std::string& windowsKey)
+{
+    return Failure(kExitUnreadableInput, "the mapping names " + zone + " for '" + windowsKey +
+                                             "', which the database in " + database.Source() + " lacks");
 }
 
 std::string DifferingYears(const ZoneDisagreement& disagreement)

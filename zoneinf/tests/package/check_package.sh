@@ -20,8 +20,9 @@ unpacked_binary_runs)
     dpkg -x "$deb" "$unpacked"
     "$binary" --version --windows-zones "$unpacked/usr/share/zoneinf/windowsZones.json"
     [ "$("$binary" --version --windows-zones "$unpacked/usr/share/zoneinf/windowsZones.json" | head -n 1)" = "zoneinf $version" ]
-    # The installed program's default mapping is the one the package ships.
-    strings "$binary" | grep -qxF /usr/share/zoneinf/windowsZones.json
+    # The installed program's default mapping is the one the package ships
+    # (named whether or not this machine has the package installed).
+    grep -F /usr/share/zoneinf/windowsZones.json <<<"$("$binary" --version 2>&1 || true)"
     ;;
 contents)
     dpkg-deb -c "$deb"
