@@ -226,13 +226,17 @@ run_bounded() {
 
 if [ ! -d "$WINEPREFIX" ]; then
     say "creating the 32-bit Wine prefix in $WINEPREFIX (several minutes under emulation)"
-    if ! run_bounded "creating the prefix" "$prefix_limit" "$wine" wineboot --init; then
-        # A half-made prefix would be taken for a whole one next time.
-        end_prefix
+    boot_status=0
+    run_bounded "creating the prefix" "$prefix_limit" "$wine" wineboot --init || boot_status=$?
+    [ "$boot_status" -eq 0 ] || say "  wineboot ended with status $boot_status"
+    # The server writes the prefix's registry when its last process ends;
+    # processes that never exit under qemu are ended after a while.
+    timeout "$settle_limit" "$wineserver" -w || say "  the new prefix still runs processes: ending them"
+    end_prefix
+    if [ "$boot_status" -eq 124 ] || [ "$boot_status" -eq 137 ]; then
+        # Cut short: a half-made prefix would be taken for a whole one next time.
         rm -rf "$WINEPREFIX"
     fi
-    # Processes wineboot leaves (they never exit under qemu) are not waited for.
-    end_prefix
 fi
 check "the 32-bit prefix is there" test -f "$WINEPREFIX/system.reg"
 say "running the session: zonechange.exe four times and settz.exe twice in one cmd.exe (about 15 minutes)"
