@@ -70,7 +70,10 @@ help_matches_manual_page)
     from_spanish_page=$(zcat "$spanish_manual" | sed -n '/^\.SH OPCIONES/,/^\.SH/p' | sed 's/\\-/-/g' | long_options)
     # The packaged catalogue's --help, as a Spanish locale shows it.
     from_catalogue=$(msgunfmt "$unpacked/usr/share/locale/es/LC_MESSAGES/zoneinf.mo" |
-        awk '/^"Usage: zoneinf/{usage = 1} usage && /^msgstr/{print; while ((getline line) > 0 && line ~ /^"/) print line; exit}' |
+        awk '/^"Usage: zoneinf/ {usage = 1}
+             usage == 1 && /^msgstr/ {usage = 2}
+             usage == 2 && !/^(msgstr|")/ {usage = 3}
+             usage == 2' |
         long_options)
     echo "--help:                $(echo $from_help)"
     echo "manual page:           $(echo $from_page)"
