@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Times zoneinf's two jobs with the optimised build: writing every zone
-# (--all, 1970-2037) and checking a full export (Wine 8's, about 140 zones,
-# this year to 2037). Prints the median of RUNS runs of each (default 10).
+# Times zoneinf's jobs with the optimised build: writing every zone
+# (--all, 1970-2037), checking a full export (Wine 8's, about 140 zones,
+# this year to 2037), and checking 1,000 exports in one run (a fleet's
+# collection: copies of that export); then zoneinf.exe's --all under Wine.
+# Prints the median of RUNS runs of each (default 10; 3 for the slow ones).
 #   scripts/bench-zoneinf.sh [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,3 +30,20 @@ median_ms() { # COMMAND...: the median wall time of $runs runs, in milliseconds
 
 echo "zoneinf --all --approximate (139 zones, 1970-2037): $(median_ms "$zoneinf" --all --approximate) ms"
 echo "zoneinf --check (Wine 8's export of 139 zones, this year to 2037): $(median_ms "$zoneinf" --check "$export_file") ms"
+
+fleet=build/zoneinf-bench/fleet
+if [ ! -f "$fleet/pc1000.reg" ]; then
+    mkdir -p "$fleet"
+    for i in $(seq 1000); do cp "$export_file" "$fleet/pc$i.reg"; done
+fi
+runs=3
+echo "zoneinf --check of 1,000 exports in one run: $(median_ms "$zoneinf" --check "$fleet"/*.reg) ms"
+
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 --parallel 2 --target zoneinf >/dev/null 2>&1
+. scripts/wine-tool-folder.sh
+use_wine_prefix "$PWD/build/zoneinf-bench/wineprefix" >/dev/null
+"$wine" build/win64/zoneinf.exe --version >/dev/null 2>&1  # the prefix started
+echo "zoneinf.exe --all --approximate under Wine: $(median_ms "$wine" build/win64/zoneinf.exe --all --approximate) ms" \
+    "(zoneinf.exe: $(stat -c %s build/win64/zoneinf.exe) bytes)"
+/usr/lib/wine/wineserver -k 2>/dev/null || true

@@ -11,7 +11,8 @@ packages=(
     wine64
     clang libclang-rt-14-dev
     tzdata unicode-cldr-core libpugixml-dev nlohmann-json3-dev
-    dpkg-dev file lintian man-db groff-base
+    dpkg-dev file lintian man-db groff-base strace
+    gettext locales
 )
 
 missing=()
@@ -39,3 +40,33 @@ if [ ! -f "$deps/node_modules/cldr-core/supplemental/windowsZones.json" ]; then
     echo "Installing CLDR's mapping from npm into $deps"
     npm ci --prefix "$deps" --ignore-scripts --no-audit --no-fund
 fi
+
+# pugixml's source, for zoneinf.exe (MinGW-w64 has no pugixml package):
+# Debian's own source package, fetched and verified by apt with a source
+# list of its own, so the machine's apt configuration is left as it is.
+src="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/deps/src"
+if ! ls "$src"/pugixml_*.orig.tar.gz >/dev/null 2>&1; then
+    echo "Fetching pugixml's Debian source into $src"
+    mkdir -p "$src/lists/partial"
+    echo 'deb-src http://deb.debian.org/debian bookworm main' >"$src/sources.list"
+    apt_options=(-o "Dir::Etc::SourceList=$src/sources.list" -o Dir::Etc::SourceParts=/dev/null
+                 -o "Dir::State::Lists=$src/lists")
+    apt-get "${apt_options[@]}" update >/dev/null
+    (cd "$src" && apt-get "${apt_options[@]}" source --download-only pugixml >/dev/null)
+fi
+
+# Spanish locales, for the test that zoneinf speaks Spanish there (Spain's
+# and Paraguay's): added to Debian's list of generated locales, as
+# dpkg-reconfigure locales would.
+for spanish in es_ES es_PY; do
+    locale -a 2>/dev/null | grep -qix "$spanish.utf-\?8" && continue
+    echo "Generating the $spanish.UTF-8 locale"
+    sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    if grep -q "^# *$spanish.UTF-8 UTF-8" /etc/locale.gen; then
+        "${sudo[@]}" sed -i "s/^# *\($spanish.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    elif ! grep -q "^$spanish.UTF-8 UTF-8" /etc/locale.gen; then
+        echo "$spanish.UTF-8 UTF-8" | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+    fi
+    "${sudo[@]}" locale-gen
+done

@@ -10,6 +10,8 @@
 #include "windows_zone.h"
 #include "windows_zone_map.h"
 
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,22 +45,72 @@ struct CheckReport {
     std::vector<ZoneCheck> zones;
     // Keys whose other zones disagree with their main zone in the years.
     std::vector<SharedKeyNote> sharedKeys;
+    // The machine's trace of definitions applied, when the input holds it.
+    std::optional<DefinitionsTrace> trace;
     int absent = 0;  // keys the mapping lists (territory 001) that the file lacks
+    // The machine's own zone, when the input names it (TimeZoneKeyName);
+    // its verdict is the ZoneCheck of that key. Example: "Paraguay Standard Time".
+    std::optional<std::string> currentKey;
 
     int Count(ZoneCheck::Status status) const;
     int Checked() const { return int(zones.size()) - Count(ZoneCheck::kUnchecked); }
     // Malformed definitions are wrong ones: they count among those that differ.
     int Differing() const { return Count(ZoneCheck::kDiffers) + Count(ZoneCheck::kMalformed); }
+    // The verdict on the current zone; nullptr when the input names none
+    // or the named key is not among the zones.
+    const ZoneCheck* Current() const;
+};
+
+// The database side of --check, computed once per run and shared by every
+// file checked: each zone's timeline and changes over the years, and the
+// verdict on each distinct set of records met so far (the machines of a
+// fleet mostly hold the same ones).
+class Checker {
+public:
+    Checker(const TzDatabase& database, const WindowsZoneMap& map, YearRange years);
+    CheckReport Check(const ExportedDefinitions& definitions);
+    const std::vector<SharedKeyNote>& SharedKeys() const { return sharedKeys_; }
+
+private:
+    struct DatabaseZone {
+        ZoneTimeline timeline;
+        std::vector<OffsetChange> changes;
+    };
+    ZoneCheck CheckZone(const ExportedZone& exported);
+
+    const TzDatabase& database_;
+    const WindowsZoneMap& map_;
+    YearRange years_;
+    std::vector<SharedKeyNote> sharedKeys_;
+    std::map<std::string, std::string> mainZones_;  // key, in lower case -> its main zone
+    std::map<std::string, DatabaseZone> zones_;     // by IANA name
+    std::map<std::string, ZoneCheck> verdicts_;  // by key and records, as bytes
 };
 
 CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDatabase& database,
                              const WindowsZoneMap& map, YearRange years);
 ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& timeline, YearRange years);
+ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& timeline,
+                              const std::vector<OffsetChange>& databaseChanges, YearRange years);
 
 std::string FormatReport(const CheckReport& report, bool verbose);
 std::string FormatJson(const CheckReport& report);
 
-// Reads the file, checks it and prints the report; the exit status.
-int RunCheck(const Options& options, YearRange years);
+// Each input checked: a file, or the machine's own registry (where the
+// system has one). `read` gives its definitions or throws Failure.
+struct CheckInput {
+    std::string name;
+    std::function<ExportedDefinitions()> read;
+};
+
+// Checks the inputs and prints the report: each file's, prefixed with its
+// name when there are several, then the fleet summary. An input that
+// cannot be read is named on standard error and the others are checked.
+// The exit status is the worst: 3 over 1 over 0.
+int RunCheck(const std::vector<CheckInput>& inputs, const TzDatabase& database, const WindowsZoneMap& map,
+             YearRange years, bool json, bool verbose);
+
+// The inputs --check's operands name.
+std::vector<CheckInput> CheckFiles(const std::vector<std::string>& files);
 
 }  // namespace zoneinf

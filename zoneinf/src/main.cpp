@@ -2,20 +2,23 @@
 //
 //   database (TZif) -> offsets per year -> Windows records -> INF text
 //   and back, for --check: exported records -> offsets -> compared with the database
+#include "built_in_data.h"
 #include "check.h"
 #include "errors.h"
 #include "inf_writer.h"
+#include "live_registry.h"
+#include "messages.h"
 #include "options.h"
 #include "shared_keys.h"
 #include "text_decoder.h"
 #include "whole_file.h"
 #include "tz_database.h"
+#include "undo_writer.h"
 #include "windows_zone.h"
 #include "windows_zone_map.h"
 
 #include <chrono>
 #include <filesystem>
-#include <iostream>
 
 using namespace zoneinf;
 
@@ -24,6 +27,51 @@ namespace {
 int CurrentYear()
 {
     return UtcYear(std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()));
+}
+
+// --zoneinfo, or the release built into the program, or the system's.
+TzDatabase OpenDatabase(const Options& options)
+{
+    if (options.zoneinfo.empty()) {
+        if (std::shared_ptr<const ZoneFiles> builtIn = OpenBuiltInZoneFiles()) {
+            return TzDatabase(std::move(builtIn));
+        }
+        return TzDatabase(TzDatabase::kSystemFolder);
+    }
+    return TzDatabase(PathFromUtf8(options.zoneinfo));
+}
+
+// --windows-zones, or the mapping built into the program, or the system's.
+WindowsZoneMap LoadMapping(const Options& options)
+{
+    if (options.windowsZones.empty()) {
+        if (!BuiltInMapping().empty()) {
+            return WindowsZoneMap::Parse(std::string(BuiltInMapping()), std::string(BuiltInMappingName()));
+        }
+        return WindowsZoneMap::Load(WindowsZoneMap::kDefaultFile);
+    }
+    return WindowsZoneMap::Load(PathFromUtf8(options.windowsZones));
+}
+
+std::string MappingSource(const Options& options)
+{
+    if (options.windowsZones.empty()) {
+        return BuiltInMapping().empty() ? WindowsZoneMap::kDefaultFile : std::string(BuiltInMappingName());
+    }
+    return options.windowsZones;
+}
+
+// --check's inputs: the files named, or the machine's own registry.
+std::vector<CheckInput> CheckInputs(const Options& options)
+{
+    if (!options.checkFiles.empty()) {
+        return CheckFiles(options.checkFiles);
+    }
+    const std::optional<RegistrySnapshot> live = ReadLiveRegistry();
+    if (!live) {
+        throw Failure(kExitUsage, _("--check needs a FILE: a registry export or an INF"));
+    }
+    return {{"registry", [live] { return DefinitionsOf(*live, "registry"); }}};
 }
 
 // Refuses a zone that is not its key's main zone unless the two give the
@@ -36,17 +84,15 @@ void RequireSameLocalTime(const TzDatabase& database, const std::string& zone, c
     if (!disagreement) {
         return;
     }
-    std::string message = "'" + key + "' is " + mainZone + "'s key, shared by " + zone + ", and from " +
-                          FormatInstant(disagreement->firstDifference) + " " + zone + " is " +
-                          FormatOffset(disagreement->zoneOffset) + " where " + mainZone + " is " +
-                          FormatOffset(disagreement->mainOffset) + "; ";
-    if (disagreement->lastYear < years.last) {
-        message += "they agree from " + std::to_string(disagreement->lastYear + 1) + " (--from " +
-                   std::to_string(disagreement->lastYear + 1) + "), or";
-    } else {
-        message += "they still differ in " + std::to_string(years.last) + ";";
-    }
-    throw Failure(kExitUsage, message + " --windows-key names a key knowingly");
+    const bool agreeLater = disagreement->lastYear < years.last;
+    throw Failure(kExitUsage,
+                  Fill(agreeLater ? _("'%1' is %2's key, shared by %3, and from %4 %3 is %5 where %2 is %6; "
+                                      "they agree from %7 (--from %7), or --windows-key names a key knowingly")
+                                  : _("'%1' is %2's key, shared by %3, and from %4 %3 is %5 where %2 is %6; "
+                                      "they still differ in %7; --windows-key names a key knowingly"),
+                       {key, mainZone, zone, FormatInstant(disagreement->firstDifference),
+                        FormatOffset(disagreement->zoneOffset), FormatOffset(disagreement->mainOffset),
+                        std::to_string(agreeLater ? disagreement->lastYear + 1 : years.last)}));
 }
 
 // The zones to write, by current name, and their keys, from the command
@@ -60,7 +106,7 @@ std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& opt
             zones.emplace_back(key, database.CurrentName(mapped));
         }
         // Also refuses a mapping that names a zone the database lacks.
-        std::cerr << FormatSharedKeyNotes(SurveySharedKeys(*map, database, years, true));
+        WriteStandardError(FormatSharedKeyNotes(SurveySharedKeys(*map, database, years, true)));
         return zones;
     }
     for (const std::string& given : options.zones) {
@@ -72,18 +118,19 @@ std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& opt
                 return database.SameZone(a, b);
             });
             if (!key) {
-                throw Failure(kExitUsage, "CLDR maps no Windows key to '" + given + "'; name one with --windows-key");
+                throw Failure(kExitUsage, Fill(_("CLDR maps no Windows key to '%1'; name one with --windows-key"), {given}));
             }
             const std::string mainZone = database.CurrentName(*map->MainZoneOf(*key));
             if (mainZone != zone) {
-                database.RequireZone(mainZone);
+                if (!database.HasZone(mainZone)) {
+                    throw MappedZoneMissing(database, mainZone, *key);
+                }
                 RequireSameLocalTime(database, zone, *key, mainZone, years);
             }
         }
         for (size_t earlier = 0; earlier < zones.size(); ++earlier) {
             if (zones[earlier].first == *key) {
-                throw Failure(kExitUsage, "'" + given + "' and '" + options.zones[earlier] + "' both map to '" +
-                                              *key + "'");
+                throw Failure(kExitUsage, Fill(_("'%1' and '%2' both map to '%3'"), {given, options.zones[earlier], *key}));
             }
         }
         zones.emplace_back(*key, zone);
@@ -94,21 +141,21 @@ std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& opt
 int Generate(const Options& options)
 {
     if (options.windowsKey && !IsWindowsKeyName(*options.windowsKey)) {
-        throw Failure(kExitUsage, "'" + *options.windowsKey + "' is no Windows key name (printable ASCII, no \\, \" "
-                                  "or %, at most " + std::to_string(kMaxKeyNameLength) + " characters)");
+        throw Failure(kExitUsage, Fill(_("'%1' is no Windows key name (printable ASCII, no \\, \" or %, at most %2 characters)"),
+                                       {*options.windowsKey, std::to_string(kMaxKeyNameLength)}));
     }
-    const TzDatabase database(options.zoneinfo);
+    const TzDatabase database = OpenDatabase(options);
     const YearRange years = YearsOf(options, CurrentYear());
     // A key named on the command line needs no mapping.
     std::optional<WindowsZoneMap> map;
     if (!options.windowsKey) {
-        map = WindowsZoneMap::Load(options.windowsZones);
+        map = LoadMapping(options);
     }
     std::vector<WindowsZone> zones;
     for (const auto& [key, zone] : ZonesToWrite(options, database, map ? &*map : nullptr, years)) {
         zones.push_back(BuildWindowsZone(database.Load(zone), zone, key, years, options.approximate));
         for (const YearOffsets& year : zones.back().approximated) {
-            std::cerr << "zoneinf: approximated " << zone << " (" << key << ") " << DescribeChanges(year) << "\n";
+            WriteStandardError("zoneinf: " + Fill(_("approximated %1 (%2) %3"), {zone, key, DescribeChanges(year)}) + "\n");
         }
     }
     InfSource source;
@@ -117,7 +164,7 @@ int Generate(const Options& options)
     source.years = years;
     source.mappingRelease = map ? map->Release() : "";
     if (options.output) {
-        const std::string name = std::filesystem::path(*options.output).filename().string();
+        const std::string name = Utf8FromPath(PathFromUtf8(*options.output).filename());
         if (IsPlainInfText(name)) {
             source.fileName = name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
         }
@@ -135,33 +182,46 @@ int Generate(const Options& options)
 
 int main(int argc, char** argv)
 {
+    UseUsersLanguage();
     try {
-        const Options options = ParseOptions(argc, argv);
+        std::vector<std::string> arguments = ProgramArguments(argc, argv);
+        std::vector<char*> pointers;
+        for (std::string& argument : arguments) {
+            pointers.push_back(argument.data());
+        }
+        pointers.push_back(nullptr);
+        const Options options = ParseOptions(int(arguments.size()), pointers.data());
         if (options.help) {
-            WriteStandardOutput(kUsage);
+            WriteStandardOutput(_(kUsage));
             return kExitSuccess;
         }
         if (options.version) {
-            const TzDatabase database(options.zoneinfo);
-            const WindowsZoneMap map = WindowsZoneMap::Load(options.windowsZones);
+            const TzDatabase database = OpenDatabase(options);
+            const WindowsZoneMap map = LoadMapping(options);
             WriteStandardOutput(std::string("zoneinf ") + ZONEINF_VERSION + "\ntzdata " + database.Version() +
-                                " (" + database.Folder().string() + ")\nCLDR " + map.Release() + " (" +
-                                options.windowsZones + ")\n");
+                                " (" + database.Source() + ")\nCLDR " + map.Release() + " (" +
+                                MappingSource(options) + ")\n");
             return kExitSuccess;
         }
         if (options.check) {
-            return RunCheck(options, YearsOf(options, CurrentYear()));
+            const YearRange years = YearsOf(options, CurrentYear());
+            const std::vector<CheckInput> inputs = CheckInputs(options);
+            return RunCheck(inputs, OpenDatabase(options), LoadMapping(options), years, options.json,
+                            options.verbose);
+        }
+        if (options.undo) {
+            return RunUndo(options, [&] { return OpenDatabase(options); }, [&] { return LoadMapping(options); });
         }
         return Generate(options);
     } catch (const Failure& failure) {
         // Messages quote the input: escaped, one line whatever it holds.
-        std::cerr << "zoneinf: " << EscapeForTerminal(failure.what()) << "\n";
+        WriteStandardError("zoneinf: " + EscapeForTerminal(failure.what()) + "\n");
         if (failure.status() == kExitUsage) {
-            std::cerr << "Try 'zoneinf --help' for more information.\n";
+            WriteStandardError(std::string(_("Try 'zoneinf --help' for more information.")) + "\n");
         }
         return failure.status();
     } catch (const std::exception& error) {
-        std::cerr << "zoneinf: " << EscapeForTerminal(error.what()) << "\n";
+        WriteStandardError("zoneinf: " + EscapeForTerminal(error.what()) + "\n");
         return kExitUnreadableInput;
     }
 }

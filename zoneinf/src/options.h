@@ -17,9 +17,11 @@ struct Options {
     std::optional<int> to;
     bool approximate = false;
     std::optional<std::string> windowsKey;
-    std::string zoneinfo;
-    std::string windowsZones;
-    std::optional<std::string> check;
+    std::string zoneinfo;      // empty: the default (a built-in copy, or the system's)
+    std::string windowsZones;  // empty: the default, likewise
+    bool check = false;
+    std::vector<std::string> checkFiles;  // --check's operands, in order
+    std::optional<std::string> undo;  // --undo's export
     bool json = false;
     bool verbose = false;
     bool help = false;
@@ -27,6 +29,7 @@ struct Options {
 };
 
 // Throws Failure (kExitUsage) with a message for a bad command line.
+// Options and operands come in any order, as GNU tools take them.
 Options ParseOptions(int argc, char** argv);
 
 // The years to write or check: --from/--to, or the defaults of each mode

@@ -1,6 +1,7 @@
 #include "tz_database.h"
 
 #include "errors.h"
+#include "messages.h"
 #include "tzif_reader.h"
 #include "whole_file.h"
 
@@ -11,13 +12,13 @@ namespace zoneinf {
 
 namespace fs = std::filesystem;
 
-TzDatabase::TzDatabase(fs::path folder) : folder_(std::move(folder)), version_("unknown")
+TzDatabase::TzDatabase(const fs::path& folder) : TzDatabase(std::shared_ptr<const ZoneFiles>(OpenZoneFolder(folder)))
 {
-    std::error_code error;
-    if (!fs::is_directory(folder_, error)) {
-        throw Failure(kExitUnreadableInput, folder_.string() + ": no time zone database here");
-    }
-    const auto source = ReadDatabaseFile("tzdata.zi");
+}
+
+TzDatabase::TzDatabase(std::shared_ptr<const ZoneFiles> files) : files_(std::move(files)), version_("unknown")
+{
+    const auto source = files_->Read("tzdata.zi");
     if (!source) {
         return;
     }
@@ -43,16 +44,6 @@ TzDatabase::TzDatabase(fs::path folder) : folder_(std::move(folder)), version_("
     }
 }
 
-std::optional<std::string> TzDatabase::ReadDatabaseFile(const std::string& name) const
-{
-    const fs::path path = PathOf(name);
-    std::error_code error;
-    if (path.empty() || !fs::is_regular_file(path, error)) {
-        return std::nullopt;
-    }
-    return ReadFileWhole(path);
-}
-
 bool TzDatabase::IsZoneName(const std::string& text)
 {
     if (text.empty() || text.size() > 255 || text.front() == '/' || text.back() == '/') {
@@ -69,34 +60,27 @@ bool TzDatabase::IsZoneName(const std::string& text)
     return plainCharacters && plainParts && text.find("//") == std::string::npos;
 }
 
-fs::path TzDatabase::PathOf(const std::string& zoneName) const
-{
-    // Zone names are relative names inside the tree, never a way out of it.
-    return IsZoneName(zoneName) ? folder_ / zoneName : fs::path();
-}
-
 bool TzDatabase::HasZone(const std::string& zoneName) const
 {
-    const fs::path path = PathOf(zoneName);
-    std::error_code error;
-    return !path.empty() && fs::is_regular_file(path, error);
+    return IsZoneName(zoneName) && files_->Has(zoneName);
 }
 
 void TzDatabase::RequireZone(const std::string& zoneName) const
 {
     if (!HasZone(zoneName)) {
-        throw Failure(kExitUsage, "unknown time zone '" + zoneName + "' in " + folder_.string());
+        throw Failure(kExitUsage, Fill(_("unknown time zone '%1' in %2"), {zoneName, Source()}));
     }
 }
 
 ZoneTimeline TzDatabase::Load(const std::string& zoneName) const
 {
     RequireZone(zoneName);
-    const auto bytes = ReadDatabaseFile(zoneName);
+    const auto bytes = files_->Read(zoneName);
+    const std::string name = Source() + "/" + zoneName;
     if (!bytes) {
-        throw Failure(kExitUnreadableInput, PathOf(zoneName).string() + ": cannot read");
+        throw Failure(kExitUnreadableInput, name + ": " + _("cannot read"));
     }
-    return ParseTzif(*bytes, PathOf(zoneName).string());
+    return ParseTzif(*bytes, name);
 }
 
 std::string TzDatabase::CurrentName(const std::string& zoneName) const
@@ -114,15 +98,8 @@ std::string TzDatabase::CurrentName(const std::string& zoneName) const
         }
         return name;
     }
-    std::error_code error;
-    const fs::path path = PathOf(zoneName);
-    if (path.empty() || !fs::is_symlink(path, error)) {
-        return zoneName;
-    }
-    const fs::path target = fs::canonical(path, error);
-    const fs::path root = fs::canonical(folder_, error);
-    const std::string relative = error ? std::string() : target.lexically_relative(root).generic_string();
-    return HasZone(relative) ? relative : zoneName;
+    const std::string target = IsZoneName(zoneName) ? files_->LinkTarget(zoneName) : zoneName;
+    return HasZone(target) ? target : zoneName;
 }
 
 bool TzDatabase::SameZone(const std::string& first, const std::string& second) const
@@ -133,8 +110,7 @@ bool TzDatabase::SameZone(const std::string& first, const std::string& second) c
     if (!HasZone(first) || !HasZone(second)) {
         return false;
     }
-    std::error_code error;
-    return fs::equivalent(PathOf(first), PathOf(second), error);
+    return files_->Same(first, second);
 }
 
 }  // namespace zoneinf

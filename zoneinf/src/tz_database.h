@@ -3,10 +3,12 @@
 // from old names to current ones.
 #pragma once
 
+#include "zone_files.h"
 #include "zone_timeline.h"
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -16,12 +18,15 @@ class TzDatabase {
 public:
     static constexpr const char* kSystemFolder = "/usr/share/zoneinfo";
 
-    explicit TzDatabase(std::filesystem::path folder);
+    explicit TzDatabase(const std::filesystem::path& folder);
+    // The files from elsewhere: the release built into the program.
+    explicit TzDatabase(std::shared_ptr<const ZoneFiles> files);
 
     // The release, e.g. "2026f", from the first line of tzdata.zi
     // ("# version 2026f"); "unknown" when the tree has none.
     const std::string& Version() const { return version_; }
-    const std::filesystem::path& Folder() const { return folder_; }
+    // Where the files come from, e.g. "/usr/share/zoneinfo" or "built in".
+    std::string Source() const { return files_->Name(); }
 
     // Whether a text can name a zone: relative, no "." or ".." part, only
     // letters, digits and ._+-/ as the tz Theory file asks, at most 255 bytes.
@@ -40,11 +45,7 @@ public:
     bool SameZone(const std::string& first, const std::string& second) const;
 
 private:
-    std::filesystem::path PathOf(const std::string& zoneName) const;
-    // Every file of the database is read here, and only here.
-    std::optional<std::string> ReadDatabaseFile(const std::string& name) const;
-
-    std::filesystem::path folder_;
+    std::shared_ptr<const ZoneFiles> files_;
     std::string version_;
     bool hasLinkTable_ = false;
     // Old name -> current name, from tzdata.zi. Example: "Europe/Kiev" -> "Europe/Kyiv".

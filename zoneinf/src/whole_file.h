@@ -1,22 +1,53 @@
-// Files read whole, and output written whole or not at all.
+// Files read whole and bounded, output written whole or not at all, and
+// the program's arguments: the only calls zoneinf makes to the operating
+// system. One implementation per system: unix/ and win/.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zoneinf {
 
-// A file's bytes, or nullopt when it cannot be read.
+// No input of zoneinf comes near this: a full export of the Time Zones key
+// is under 1 MB, tzdata.zi about 110 KB, the mapping about 100 KB. It keeps
+// a device (/dev/zero) or a runaway file from filling the memory.
+inline constexpr std::size_t kMaxInputBytes = 16 << 20;
+
+// A file's bytes, or nullopt when it cannot be read. Throws Failure
+// (kExitUnreadableInput) naming the file when it holds over kMaxInputBytes.
 std::optional<std::string> ReadFileWhole(const std::filesystem::path& path);
 
-// Writes `text` to `path` through a temporary file in the same folder and a
-// rename, so a failed run never leaves part of a file and never touches
-// one that was there. Throws Failure (kExitWriteFailed).
+// Writes `text` to `path` whole or not at all, and without damage to what
+// is there:
+//  - a regular file (or a new one) is replaced through a temporary file in
+//    the same folder and a rename, keeping the old file's permission bits;
+//    a symbolic link is followed, and the file it names is replaced;
+//  - a device, FIFO or socket is written to directly, never renamed over;
+//  - an interrupted run (signal, file-size limit) leaves no temporary file.
+// Throws Failure (kExitWriteFailed).
 void WriteFileWhole(const std::string& path, const std::string& text);
 
-// Writes `text` to standard output; throws Failure (kExitWriteFailed) when
-// it cannot (a closed pipe, a full disk).
+// Write to standard output / standard error; WriteStandardOutput throws
+// Failure (kExitWriteFailed) when it cannot (a closed pipe, a full disk).
 void WriteStandardOutput(const std::string& text);
+void WriteStandardError(const std::string& text);
+
+// The command line as UTF-8 (Windows passes it as UTF-16).
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// Paths to and from UTF-8, the encoding of every name zoneinf handles
+// (a path's narrow string is the ANSI code page on Windows).
+inline std::filesystem::path PathFromUtf8(const std::string& name)
+{
+    return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+inline std::string Utf8FromPath(const std::filesystem::path& path)
+{
+    const std::u8string name = path.u8string();
+    return std::string(name.begin(), name.end());
+}
 
 }  // namespace zoneinf

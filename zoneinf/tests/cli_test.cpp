@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -54,11 +56,15 @@ TEST(CommandLine, ExitStatusesAndMessages)
          "zona.inf: no keys under HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones in this INF\n"},
         {"--check " + wineExport, 1, "Paraguay Standard Time  America/Asuncion  from ", ""},
         {"--check " + wineExport + " --json", 1, "\"windowsKey\": \"Paraguay Standard Time\"", ""},
-        {"--check " + wineExport + " UTC", 2, "", "zoneinf: --check takes no ZONE"},
+        {"--check " + wineExport + " --all", 2, "", "zoneinf: --check takes no --all"},
+        {"--check", 2, "", "zoneinf: --check needs a FILE"},
+        // Reads are bounded: a device never fills the memory.
+        {"--check /dev/zero", 3, "", "zoneinf: /dev/zero: over 16 MiB"},
+        {"UTC --windows-zones /dev/zero", 3, "", "zoneinf: /dev/zero: over 16 MiB"},
+        {"UTC --zoneinfo ''", 2, "", "zoneinf: option '--zoneinfo' requires an argument"},
         // The option named as it was given, one line whatever the input holds.
         {"--all=x", 2, "", "zoneinf: option '--all' doesn't allow an argument\n"},
         {"--w x UTC", 2, "", "zoneinf: option '--w' is ambiguous; possibilities: '--windows-key' '--windows-zones'\n"},
-        {"--check", 2, "", "zoneinf: option '--check' requires an argument\n"},
         {"UTC -aq", 2, "", "zoneinf: unrecognized option '-q'\n"},
         {"--check " + wineExport + " --to 2020", 2, "", "zoneinf: --to 2020 is before 20"},
         {"\"$(printf 'No\\nSuch\\033[2K')\"", 2, "",
@@ -151,6 +157,137 @@ TEST(CommandLine, OutputFileIsWrittenWholeOrNotAtAll)
     const testing::Run unwritable = RunZoneinf("UTC -o " + (folder / "missing" / "zones.inf").string());
     EXPECT_EQ(unwritable.status, 5);
     EXPECT_NE(unwritable.errors.find("No such file or directory"), std::string::npos) << unwritable.errors;
+}
+
+// -o onto what is there: devices, FIFOs and sockets are written to, never
+// renamed over; links are followed; a file keeps its mode; a long name
+// works; a run stopped by a signal or a size limit leaves no temporary file.
+TEST(CommandLine, OutputNeverDamagesItsTarget)
+{
+    const auto folder = testing::ScratchFolder("targets");
+    // The INF less its example command, which names the file.
+    const auto body = [](const std::string& inf) { return inf.substr(std::min(inf.size(), inf.find("[Version]"))); };
+    const std::string inf = body(RunZoneinf("UTC").output);
+    const auto at = [&](const std::string& name) { return (folder / name).string(); };
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::mknod(at("null").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+        ASSERT_EQ(::mknod(at("full").c_str(), S_IFCHR | 0666, makedev(1, 7)), 0);
+    }
+    ASSERT_EQ(::mkfifo(at("fifo").c_str(), 0600), 0);
+    std::ofstream(at("kept")) << "old";
+    ::chmod(at("kept").c_str(), 0640);
+    std::filesystem::create_symlink("kept", at("link"));
+    std::filesystem::create_symlink("new-target", at("dangling"));
+    const std::string longName(250, 'n');
+
+    const struct {
+        std::string target;
+        std::string before;  // shell run first, e.g. a reader for a FIFO
+        int status;
+        std::filesystem::file_type type;  // of the name afterwards
+        std::string contentsOf;           // the file that holds the INF ("" none)
+        unsigned mode;
+    } cases[] = {
+        {"null", "", 0, std::filesystem::file_type::character, "", 0},
+        {"full", "", 5, std::filesystem::file_type::character, "", 0},
+        {"fifo", "(cat " + at("fifo") + " >" + at("fifo.read") + " &) ;", 0, std::filesystem::file_type::fifo,
+         "fifo.read", 0},
+        {"link", "", 0, std::filesystem::file_type::symlink, "kept", 0640},
+        {"dangling", "", 0, std::filesystem::file_type::symlink, "new-target", 0644},
+        {longName, "", 0, std::filesystem::file_type::regular, longName, 0644},
+        // A file-size limit: write() fails (EFBIG), the temporary file goes.
+        {"limited", "ulimit -f 1;", 5, std::filesystem::file_type::not_found, "", 0},
+    };
+    for (const auto& c : cases) {
+        if (!root && (c.target == "null" || c.target == "full")) {
+            continue;  // device nodes need root
+        }
+        SCOPED_TRACE("-o " + c.target.substr(0, 20));
+        const std::string command = "umask 022; " + c.before + " " + ZONEINF_BINARY + " UTC -o " + at(c.target) +
+                                    " 2>/dev/null";
+        const int status = std::system(("sh -c '" + command + "'").c_str());
+        EXPECT_EQ(WEXITSTATUS(status), c.status);
+        EXPECT_EQ(std::filesystem::symlink_status(at(c.target)).type(), c.type);
+        if (!c.contentsOf.empty()) {
+            EXPECT_TRUE(body(testing::ReadBytes(at(c.contentsOf))) == inf) << "the INF, whole, in " << c.contentsOf;
+        }
+        if (c.mode != 0) {
+            struct stat status;
+            ASSERT_EQ(::stat(at(c.contentsOf).c_str(), &status), 0);
+            EXPECT_EQ(status.st_mode & 0777, c.mode);
+        }
+    }
+    // Interrupted as the file is made whole (strace stops the run at its fsync).
+    if (std::system("command -v strace >/dev/null") == 0) {
+        for (const char* signal : {"SIGINT", "SIGTERM", "SIGHUP"}) {
+            SCOPED_TRACE(signal);
+            const std::string command = std::string("strace -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=") +
+                                        signal + " " + ZONEINF_BINARY + " UTC -o " + at("interrupted");
+            EXPECT_NE(std::system(command.c_str()), 0);
+            EXPECT_FALSE(std::filesystem::exists(at("interrupted")));
+        }
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        EXPECT_NE(entry.path().filename().string().rfind(".zoneinf-", 0), 0u) << "a temporary file left";
+    }
+}
+
+// --check as a mode: files anywhere among the options, several at once
+// with a fleet summary, the worst status, the machine's own zone.
+TEST(CommandLine, CheckOfSeveralFiles)
+{
+    const auto folder = testing::ScratchFolder("fleet");
+    const std::string wine = ZONEINF_WINE_EXPORT;
+    // Wine's export as UTF-8 text (it is ASCII), with the machine's own
+    // zone as "reg export" of TimeZoneInformation appends it.
+    std::string text;
+    const std::string utf16 = testing::ReadBytes(wine);
+    for (size_t i = 2; i + 1 < utf16.size(); i += 2) {
+        text += utf16[i];
+    }
+    const std::string machine = (folder / "machine.reg").string();
+    std::ofstream(machine, std::ios::binary)
+        << text << "\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation]\r\n"
+        << "\"TimeZoneKeyName\"=\"Paraguay Standard Time\"\r\n";
+    const std::string clean = (folder / "clean.inf").string();
+    ASSERT_EQ(RunZoneinf("Europe/Paris -o " + clean).status, 0);
+
+    const struct {
+        std::string arguments;
+        int status;
+        std::vector<std::string> inOutput;
+        std::string inErrors;
+        std::string notInOutput;
+    } cases[] = {
+        {"--check " + machine, 1,
+         {"\nParaguay Standard Time  America/Asuncion  from ", "current zone Paraguay Standard Time: stale\n"}, "", ""},
+        {clean + " --check", 0, {"1 zone checked, 0 differ, "}, "", "current zone"},  // an INF names none
+        {"--check " + wine + " " + clean, 1,
+         {wine + ": Paraguay Standard Time  America/Asuncion  from ", clean + ": 1 zone checked, 0 differ",
+          "\n2 files: 2 checked, 0 unreadable, 1 with zones that differ, 0 whose current zone is stale\n",
+          "\nParaguay Standard Time  stale in 1 file\n"},
+         "", ""},
+        {"-c " + machine + " --check=" + wine + " " + folder.string() + "/missing", 3,
+         {machine + ": current zone Paraguay Standard Time: stale\n",
+          "3 files: 2 checked, 1 unreadable, 2 with zones that differ, 1 whose current zone is stale\n",
+          "Paraguay Standard Time  stale in 2 files\n"},
+         "zoneinf: " + folder.string() + "/missing: cannot read", ""},
+        {"--check " + clean + " --json " + machine, 1,
+         {"\"files\": [", "\"verdict\": \"stale\"", "\"staleKeys\": {\n      \"Egypt Standard Time\": 1,"}, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("zoneinf " + c.arguments);
+        const testing::Run run = RunZoneinf(c.arguments);
+        EXPECT_EQ(run.status, c.status) << run.errors;
+        for (const std::string& expected : c.inOutput) {
+            EXPECT_NE(run.output.find(expected), std::string::npos) << expected << "\n" << run.output;
+        }
+        if (!c.notInOutput.empty()) {
+            EXPECT_EQ(run.output.find(c.notInOutput), std::string::npos);
+        }
+        EXPECT_NE(run.errors.find(c.inErrors), std::string::npos) << run.errors;
+    }
 }
 
 // REGEDIT4 is ANSI: its text reaches --json as UTF-8, and a file name

@@ -1,0 +1,27 @@
+// The data a self-contained build carries (zoneinf.exe): the compiled
+// tzdata release and CLDR's Windows zone mapping, generated into
+// built_in_data.cpp at build time by cmake/embed-zoneinfo.cmake. Builds
+// without it (the Linux one reads the system's) define none of this.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+namespace zoneinf {
+
+// One file of the tree. Files that are one file (a zone and its links)
+// share `content`. Example: "Asia/Calcutta", content 187, the TZif bytes.
+struct BuiltInFile {
+    std::string_view name;
+    std::size_t content;
+    std::string_view bytes;
+};
+
+// Sorted by name.
+std::span<const BuiltInFile> BuiltInZoneFileTable();
+// The mapping file's name ("windowsZones.json") and bytes.
+std::string_view BuiltInMappingName();
+std::string_view BuiltInMapping();
+
+}  // namespace zoneinf

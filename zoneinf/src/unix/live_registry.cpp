@@ -1,0 +1,11 @@
+// POSIX systems have no registry: --check needs files there.
+#include "live_registry.h"
+
+namespace zoneinf {
+
+std::optional<RegistrySnapshot> ReadLiveRegistry()
+{
+    return std::nullopt;
+}
+
+}  // namespace zoneinf

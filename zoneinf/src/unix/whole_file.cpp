@@ -1,0 +1,268 @@
+// Files on POSIX systems.
+#include "whole_file.h"
+
+#include "errors.h"
+#include "messages.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace zoneinf {
+
+namespace {
+
+bool WriteAll(int descriptor, const std::string& text)
+{
+    size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t count = ::write(descriptor, text.data() + written, text.size() - written);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            return false;
+        }
+        written += size_t(count);
+    }
+    return true;
+}
+
+[[noreturn]] void Fail(const std::string& path, int error)
+{
+    throw Failure(kExitWriteFailed, path + ": " + std::strerror(error));
+}
+
+// The file a name finally designates: symbolic links followed, each
+// relative target taken from its link's folder. A missing last target is
+// the name to create.
+std::string FollowLinks(std::string path)
+{
+    for (int depth = 0; depth < 40; ++depth) {
+        std::array<char, PATH_MAX> target;
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        if (length < 0 || size_t(length) >= target.size()) {
+            return path;
+        }
+        const std::string next(target.data(), size_t(length));
+        const size_t slash = path.rfind('/');
+        path = next.front() == '/' || slash == std::string::npos ? next : path.substr(0, slash + 1) + next;
+    }
+    Fail(path, ELOOP);
+}
+
+// A socket is written to as a client of it, as to a device.
+int ConnectTo(const std::string& path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    for (const int type : {SOCK_STREAM, SOCK_SEQPACKET, SOCK_DGRAM}) {
+        const int descriptor = ::socket(AF_UNIX, type | SOCK_CLOEXEC, 0);
+        if (descriptor >= 0 && ::connect(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+            return descriptor;
+        }
+        const int error = errno;
+        if (descriptor >= 0) {
+            ::close(descriptor);
+        }
+        errno = error;
+        if (error != EPROTOTYPE) {
+            return -1;
+        }
+    }
+    return -1;
+}
+
+void WriteDirectly(const std::string& path, const struct stat& target, const std::string& text)
+{
+    const int descriptor = S_ISSOCK(target.st_mode) ? ConnectTo(path)
+                                                    : ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) {
+        Fail(path, errno);
+    }
+    const bool written = WriteAll(descriptor, text);
+    const int error = errno;
+    if (::close(descriptor) != 0 || !written) {
+        Fail(path, written ? errno : error);
+    }
+}
+
+// The temporary file of the write under way, removed by the signal
+// handlers below if the run is interrupted. Async-signal-safe: a fixed
+// buffer, filled before the file exists.
+char temporaryName[PATH_MAX + 1];
+constexpr std::array kInterruptions = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+extern "C" void RemoveTemporaryAndDie(int signal)
+{
+    ::unlink(temporaryName);
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+// Installed for the lifetime of a temporary file. A file-size limit makes
+// write() fail with EFBIG instead of killing the process, so the file is
+// removed as on any failure.
+class InterruptionGuard {
+public:
+    InterruptionGuard()
+    {
+        struct sigaction action {};
+        action.sa_handler = RemoveTemporaryAndDie;
+        sigfillset(&action.sa_mask);
+        for (size_t i = 0; i < kInterruptions.size(); ++i) {
+            ::sigaction(kInterruptions[i], &action, &previous_[i]);
+        }
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGXFSZ, &ignore, &previousFileSize_);
+    }
+    ~InterruptionGuard()
+    {
+        for (size_t i = 0; i < kInterruptions.size(); ++i) {
+            ::sigaction(kInterruptions[i], &previous_[i], nullptr);
+        }
+        ::sigaction(SIGXFSZ, &previousFileSize_, nullptr);
+        temporaryName[0] = '\0';
+    }
+    InterruptionGuard(const InterruptionGuard&) = delete;
+    InterruptionGuard& operator=(const InterruptionGuard&) = delete;
+
+private:
+    std::array<struct sigaction, kInterruptions.size()> previous_{};
+    struct sigaction previousFileSize_ {};
+};
+
+void ReplaceRegularFile(const std::string& path, const struct stat* existing, const std::string& text)
+{
+    // A short temporary name in the target's folder: the rename stays on
+    // one file system, and a name that fits the folder leaves room for it.
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string pattern = folder + ".zoneinf-XXXXXX";
+    if (pattern.size() > PATH_MAX) {
+        Fail(path, ENAMETOOLONG);
+    }
+    const InterruptionGuard guard;
+    std::memcpy(temporaryName, pattern.c_str(), pattern.size() + 1);
+    sigset_t all, before;
+    sigfillset(&all);
+    ::sigprocmask(SIG_BLOCK, &all, &before);  // the name is complete before a handler can see it
+    const int descriptor = ::mkstemp(temporaryName);
+    const int openError = errno;
+    ::sigprocmask(SIG_SETMASK, &before, nullptr);
+    if (descriptor < 0) {
+        temporaryName[0] = '\0';
+        Fail(path, openError);
+    }
+    mode_t mode;
+    if (existing) {
+        mode = existing->st_mode & 07777;
+        // As root, the replaced file keeps its owner too; otherwise it cannot.
+        [[maybe_unused]] const int ignored = ::fchown(descriptor, existing->st_uid, existing->st_gid);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    const bool written = ::fchmod(descriptor, mode) == 0 && WriteAll(descriptor, text) && ::fsync(descriptor) == 0;
+    int error = errno;
+    if (::close(descriptor) != 0 && written) {
+        error = errno;
+    } else if (written && ::rename(temporaryName, path.c_str()) == 0) {
+        return;
+    } else if (written) {
+        error = errno;
+    }
+    ::unlink(temporaryName);
+    Fail(path, error);
+}
+
+}  // namespace
+
+std::optional<std::string> ReadFileWhole(const std::filesystem::path& path)
+{
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return std::nullopt;
+    }
+    // Read in place, into room for the size the file says it has (none for
+    // a device or a pipe), grown as needed.
+    struct stat status;
+    std::string bytes(::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)
+                          ? std::min<size_t>(size_t(status.st_size), kMaxInputBytes) + 1
+                          : 65536,
+                      '\0');
+    size_t used = 0;
+    for (;;) {
+        if (used == bytes.size()) {
+            bytes.resize(std::min(bytes.size() * 2, kMaxInputBytes + 1));
+        }
+        const ssize_t count = ::read(descriptor, bytes.data() + used, bytes.size() - used);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            ::close(descriptor);
+            bytes.resize(used);
+            return count == 0 ? std::optional(std::move(bytes)) : std::nullopt;
+        }
+        used += size_t(count);
+        if (used > kMaxInputBytes) {
+            ::close(descriptor);
+            throw Failure(kExitUnreadableInput, path.string() + ": " +
+                                                    Fill(_("over %1 MiB, larger than any input of zoneinf"),
+                                                         {std::to_string(kMaxInputBytes >> 20)}));
+        }
+    }
+}
+
+void WriteFileWhole(const std::string& path, const std::string& text)
+{
+    const std::string target = FollowLinks(path);
+    struct stat existing;
+    if (::stat(target.c_str(), &existing) != 0) {
+        if (errno != ENOENT) {
+            Fail(path, errno);
+        }
+        ReplaceRegularFile(target, nullptr, text);
+    } else if (S_ISDIR(existing.st_mode)) {
+        Fail(path, EISDIR);
+    } else if (S_ISREG(existing.st_mode)) {
+        ReplaceRegularFile(target, &existing, text);
+    } else {
+        WriteDirectly(target, existing, text);
+    }
+}
+
+void WriteStandardOutput(const std::string& text)
+{
+    if (!WriteAll(STDOUT_FILENO, text)) {
+        Fail("standard output", errno);
+    }
+}
+
+void WriteStandardError(const std::string& text)
+{
+    WriteAll(STDERR_FILENO, text);
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+}  // namespace zoneinf

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# zoneinf.exe under Wine, in a fresh prefix of its own, held to the Linux
+# build of the same sources:
+#  - --check of the live registry gives the very lines the Linux build
+#    gives for that prefix's export (Time Zones and TimeZoneInformation);
+#  - both write byte-identical INFs;
+#  - the real zonechange.exe applies zoneinf.exe's INF, and the zones the
+#    check flagged are gone;
+#  - names outside ASCII and devices work as file names.
+# Usage: zoneinf_exe_wine_test.sh ZONEINF ZONEINF_EXE ZONECHANGE_EXE SETTZ_EXE WORK_DIR
+set -u
+zoneinf=$1 zoneinf_exe=$2 zonechange=$3 settz=$4 work=$5
+
+rm -rf "$work"
+mkdir -p "$work/tool"
+cp "$zoneinf_exe" "$zonechange" "$settz" "$work/tool/"
+scripts=$(cd "$(dirname "$0")/../../../scripts" && pwd)
+. "$scripts/wine-tool-folder.sh"
+. "$scripts/check-lines.sh"
+export LC_ALL=C.UTF-8  # Wine passes UTF-8 arguments on as UTF-16
+use_wine_prefix "$work/wineprefix" >/dev/null
+trap '/usr/lib/wine/wineserver -k 2>/dev/null; true' EXIT
+
+in_tool() { (cd "$work/tool" && "$wine" "$@"); }
+exe() { in_tool zoneinf.exe "$@"; }
+# The machine's export as a fleet collects it: both keys, joined.
+export_machine() {
+    in_tool reg export 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Time Zones' zones.reg /y &&
+        in_tool reg export 'HKLM\SYSTEM\CurrentControlSet\Control\TimeZoneInformation' current.reg /y &&
+        in_tool cmd /c copy /b zones.reg+current.reg "$1" &&
+        /usr/lib/wine/wineserver -w
+} >/dev/null 2>&1
+# Same output and status: LINUX_ARGS -- EXE_ARGS
+same_as_linux() {
+    local split linux_status=0 exe_status=0
+    for split in $(seq $#); do [ "${!split}" = -- ] && break; done
+    (cd "$work/tool" && "$zoneinf" "${@:1:split-1}") >"$work/linux.out" 2>&1 || linux_status=$?
+    exe "${@:split+1}" >"$work/exe.out" 2>&1 || exe_status=$?
+    [ "$linux_status" -eq "$exe_status" ] || { echo "        status $linux_status on Linux, $exe_status under Wine"; return 1; }
+    cmp -s "$work/linux.out" "$work/exe.out" || { diff "$work/linux.out" "$work/exe.out" | head -n 8 | sed 's/^/        | /'; return 1; }
+}
+same_files() { cmp "$work/tool/$1" "$work/tool/$2"; }
+status_is() { # EXPECTED COMMAND...
+    local expected=$1 status=0
+    shift
+    "$@" >"$work/last.out" 2>&1 || status=$?
+    [ "$status" -eq "$expected" ] || { sed 's/^/        | /' "$work/last.out" | head -n 8; echo "        status $status, expected $expected"; return 1; }
+}
+
+check "the prefix's keys exported as a fleet collects them" export_machine before.reg
+check "--check of the live registry: the Linux build's lines for its export" \
+    same_as_linux --check before.reg -- --check
+check "  ... which flag a stale zone (status 1)" status_is 1 exe --check
+check "  ... and name the machine's zone" grep -q '^current zone .*: ' "$work/exe.out"
+sed -n 's/^\(.*  from \).*/\1/p' "$work/exe.out" >"$work/flagged.txt"  # "KEY  ZONE  from "
+current=$(sed -n 's/^current zone \(.*\): .*/\1/p' "$work/exe.out")
+
+for zones in "America/Asuncion" "Europe/Volgograd Asia/Jerusalem --from 2000" "--approximate Africa/Casablanca --to 2030"; do
+    # shellcheck disable=SC2086
+    check "INFs byte for byte: $zones" same_as_linux $zones -- $zones
+done
+check "INFs byte for byte: --all --approximate, written with -o" \
+    sh -c "'$zoneinf' --all --approximate -o '$work/tool/linux.inf' && cd '$work/tool' &&
+           '$wine' zoneinf.exe --all --approximate -o all.inf && mv all.inf exe.inf &&
+           '$zoneinf' --all --approximate -o all.inf && mv all.inf linux.inf" 
+check "  ... the same bytes" same_files linux.inf exe.inf
+check "--version names the program and the releases built in" \
+    sh -c "cd '$work/tool' && '$wine' zoneinf.exe --version | grep -q '^tzdata 20.* (built in)' && '$wine' zoneinf.exe --version | grep -q 'CLDR .*built in'"
+
+mv "$work/tool/exe.inf" "$work/tool/all.inf"
+check "zonechange.exe applies zoneinf.exe's INF, re-selecting '$current' (status 0)" \
+    status_is 0 in_tool zonechange.exe /i all.inf /z "$current"
+check "the live check now flags none of the $(wc -l <"$work/flagged.txt") zones it flagged" \
+    sh -c "cd '$work/tool' && '$wine' zoneinf.exe --check >'$work/after.out'; ! grep -q -F -f '$work/flagged.txt' '$work/after.out'"
+check "  ... and passes (status 0)" status_is 0 exe --check
+
+check "a name outside ASCII: -o zoñas/año.inf" \
+    sh -c "mkdir -p '$work/tool/zoñas' && cd '$work/tool' && '$wine' zoneinf.exe UTC -o zoñas/año.inf && test -s zoñas/año.inf"
+check "  ... and --check of it" status_is 0 exe --check zoñas/año.inf
+check "-o NUL writes to the device, makes no file" \
+    sh -c "cd '$work/tool' && '$wine' zoneinf.exe UTC -o NUL && ! ls | grep -qi '^nul\|zoneinf-'"
+check "several files: a grep-style report, the summary, the worst status (3)" \
+    sh -c "cd '$work/tool' && '$wine' zoneinf.exe --check before.reg zoñas/año.inf missing.reg >'$work/fleet.out' 2>&1;
+           [ \$? -eq 3 ] && grep -q '^before.reg: Paraguay Standard Time ' '$work/fleet.out' &&
+           grep -q '^3 files: 2 checked, 1 unreadable' '$work/fleet.out'"
+
+check "a wildcard names the files, as cmd leaves it to the program" \
+    sh -c "cd '$work/tool' && '$wine' cmd /c 'zoneinf.exe --check *.reg' >'$work/glob.out';
+           grep -q '^3 files: 2 checked, 1 unreadable' '$work/glob.out'"
+
+report_checks
