@@ -5,7 +5,8 @@
 # (every Windows process start costs about 45 s here). zonechange.exe runs
 # with the 32-bit recording stand-in for settz.exe beside it; the real
 # 32-bit settz.exe previews a zone (/n) and prints the zone in force (/g).
-# Slow: about 25 minutes. Needs root.
+# Slow: about 30 minutes with a new prefix (creating it takes 15 to 20 under
+# emulation on a busy machine). Needs root.
 #
 # It installs what is missing, registers the qemu handler for 32-bit x86
 # programs only for its own run (mounting binfmt_misc if it is not), and
