@@ -202,13 +202,14 @@ check_ready_groups() {
     done
 }
 
-# Runs a command for at most LIMIT seconds, its output discarded, checking
+# Runs a command for at most LIMIT seconds, its output kept in
+# build/win32-check/<first word of WHAT>.log, checking
 # the groups whose results have come in and saying every minute that it
 # still runs. Answers the command's status, 124 when it was stopped.
 run_bounded() {
     local what=$1 limit=$2
     shift 2
-    timeout --kill-after=30 "$limit" "$@" >/dev/null 2>&1 &
+    timeout --kill-after=30 "$limit" "$@" >"$work/${what%% *}.log" 2>&1 &
     local pid=$! ticks=0
     while kill -0 "$pid" 2>/dev/null; do
         sleep 1
