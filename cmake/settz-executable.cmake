@@ -2,6 +2,7 @@
 # runtime (its own entry point, settz/platform/entry.cpp), so it imports
 # only KERNEL32.dll and ADVAPI32.dll and stays a few KiB; no manifest;
 # reproducible like zonechange.exe: no link timestamp, no build paths.
+enable_language(RC)
 configure_file(settz/platform/version.rc.in ${CMAKE_BINARY_DIR}/settz-version.rc @ONLY)
 
 set(SETTZ_SOURCES

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the 32-bit executable twice from clean, in two different folders,
-# and checks that the two are byte-identical.
+# Builds the 32-bit programs (zonechange.exe and settz.exe) twice from
+# clean, in two different folders, and checks that each pair is
+# byte-identical.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,16 +10,20 @@ trap 'rm -rf "$work"' EXIT
 
 for build in first-build second/build; do
     cmake --preset win32 -B "$work/$build" >/dev/null
-    cmake --build "$work/$build" --target zonechange >/dev/null
+    cmake --build "$work/$build" --target zonechange settz >/dev/null
 done
 
-first=$(sha256sum < "$work/first-build/zonechange.exe" | cut -d' ' -f1)
-second=$(sha256sum < "$work/second/build/zonechange.exe" | cut -d' ' -f1)
-echo "first build:  $first"
-echo "second build: $second"
-if [ "$first" != "$second" ]; then
-    echo "zonechange.exe is not reproducible: the two clean builds differ" >&2
-    cmp -l "$work/first-build/zonechange.exe" "$work/second/build/zonechange.exe" | head >&2 || true
-    exit 1
-fi
-echo "reproducible: both clean builds are byte-identical"
+differ=0
+for program in zonechange.exe settz.exe; do
+    first=$(sha256sum < "$work/first-build/$program" | cut -d' ' -f1)
+    second=$(sha256sum < "$work/second/build/$program" | cut -d' ' -f1)
+    echo "$program first build:  $first"
+    echo "$program second build: $second"
+    if [ "$first" != "$second" ]; then
+        echo "$program is not reproducible: the two clean builds differ" >&2
+        cmp -l "$work/first-build/$program" "$work/second/build/$program" | head >&2 || true
+        differ=1
+    fi
+done
+[ "$differ" -eq 0 ] || exit 1
+echo "reproducible: both clean builds of each program are byte-identical"

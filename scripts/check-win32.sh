@@ -1,19 +1,28 @@
 #!/usr/bin/env bash
-# Runs the shipping 32-bit zonechange.exe itself before a release: under
+# Runs the shipping 32-bit programs themselves before a release: under
 # Debian's 32-bit Wine, which this kernel can only start through qemu user
-# emulation, in a 32-bit prefix under build/, with the 32-bit recording
-# stand-in for settz.exe, all in one cmd.exe session (every Windows process
-# start costs about 45 s here). Slow: about 15 minutes. Needs root.
+# emulation, in a 32-bit prefix under build/, all in one cmd.exe session
+# (every Windows process start costs about 45 s here). zonechange.exe runs
+# with the 32-bit recording stand-in for settz.exe beside it; the real
+# 32-bit settz.exe previews a zone (/n) and prints the zone in force (/g).
+# Slow: about 25 minutes. Needs root.
 #
 # It installs what is missing, registers the qemu handler for 32-bit x86
 # programs only for its own run (mounting binfmt_misc if it is not), and
 # removes what it set up when it ends, also on failure or interrupt.
-# Prints one line per check and "N passed, M failed"; exits 1 when a check
-# failed, 2 when it could not run them.
+# Every wait is bounded: a stuck Windows process is ended, its checks fail,
+# and the run goes on. Each check's line is printed as soon as its result is
+# known, then "N passed, M failed"; exits 1 when a check failed, 2 when it
+# could not run them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 started=$SECONDS
+
+# Limits, in seconds, for the slow steps under emulation.
+prefix_limit=1500    # creating the prefix (measured: several minutes)
+session_limit=1800   # the session: eight program starts and their cmd.exe
+settle_limit=120     # the prefix's last processes after the session
 
 say() {
     local elapsed=$((SECONDS - started))
@@ -31,14 +40,23 @@ mounted_binfmt=false
 registered=false
 work=$root/build/win32-check
 export WINEPREFIX=$work/wineprefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The session's zone: Wine follows the host's TZ.
+export TZ=Europe/Paris
 wine=/usr/lib/wine/wine
+wineserver=/usr/lib/wine/wineserver
+
+# Ends the prefix's processes, bounded; the server saves the registry as it goes.
+end_prefix() {
+    if [ -d "$WINEPREFIX" ]; then
+        timeout 60 "$wineserver" -k 2>/dev/null || true
+        timeout 30 "$wineserver" -w 2>/dev/null || true
+    fi
+}
 
 cleanup() {
     local status=$?
     trap - EXIT INT TERM
-    if [ -d "$WINEPREFIX" ]; then
-        /usr/lib/wine/wineserver -k 2>/dev/null || true
-    fi
+    end_prefix
     if $registered && [ -e "$binfmt/$handler" ]; then
         echo -1 >"$binfmt/$handler"
         say "removed the qemu handler this run registered"
@@ -53,28 +71,12 @@ trap cleanup EXIT
 trap 'say "interrupted"; exit 130' INT
 trap 'say "terminated"; exit 143' TERM
 
-# Runs a long command, its output discarded, and says every minute that it
-# still runs.
-run_long() {
-    local what=$1
-    shift
-    "$@" >/dev/null 2>&1 &
-    local pid=$!
-    while kill -0 "$pid" 2>/dev/null; do
-        for _ in $(seq 60); do
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 1
-        done
-        kill -0 "$pid" 2>/dev/null && say "  still $what..."
-    done
-    wait "$pid"
-}
-
 say "installing what is missing (MinGW-w64 and Wine for the build; i386 architecture, wine32, qemu-user-static)"
 scripts/install-deps.sh >/dev/null
+apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 "$@" >/dev/null; }
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
-    apt-get update >/dev/null
+    apt_get update
 fi
 missing=()
 for package in wine32:i386 qemu-user-static; do
@@ -83,13 +85,13 @@ for package in wine32:i386 qemu-user-static; do
     fi
 done
 if ((${#missing[@]} > 0)); then
-    apt-get update >/dev/null
-    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null
+    apt_get update
+    apt_get install -y --no-install-recommends "${missing[@]}"
 fi
 
-say "building the 32-bit executable and the 32-bit stand-in zone setter"
+say "building the 32-bit programs and the 32-bit stand-in zone setter"
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target zonechange zone_setter_stub >/dev/null
+cmake --build --preset win32 --target zonechange settz zone_setter_stub >/dev/null
 
 say "registering qemu for 32-bit x86 programs"
 if [ ! -e "$binfmt/register" ]; then
@@ -108,9 +110,10 @@ session=$work/session
 tool=$session/tool
 no_setter="$session/sin settz"
 rm -rf "$session"
-mkdir -p "$tool" "$no_setter"
+mkdir -p "$tool" "$no_setter" "$session/settz"
 cp build/win32/zonechange.exe build/win32/e2e-bin/settz.exe examples/zona.inf "$tool/"
 cp build/win32/zonechange.exe examples/zona.inf "$no_setter/"
+cp build/win32/settz.exe "$session/settz/"
 # Each run leaves its standard output and error and its status beside the
 # tool folders; the status is read whole on the Windows side.
 printf '%s\r\n' \
@@ -124,40 +127,128 @@ printf '%s\r\n' \
     '>..\missing-argument.status echo %ERRORLEVEL%' \
     'cd /d "%~dp0sin settz"' \
     'zonechange.exe /i zona.inf /z UTC >..\missing-setter.out 2>..\missing-setter.err' \
-    '>..\missing-setter.status echo %ERRORLEVEL%' >"$session/session.cmd"
-
-if [ ! -d "$WINEPREFIX" ]; then
-    say "creating the 32-bit Wine prefix in $WINEPREFIX (several minutes under emulation)"
-    run_long "creating the prefix" "$wine" wineboot --init
-fi
-say "running the session: the tool four times in one cmd.exe (about 10 minutes)"
-(cd "$session" && run_long "running the session" "$wine" cmd /c session.cmd) || true
-# Waits for the zone setter the tool left running, and for the registry to be saved.
-run_long "waiting for the prefix's last processes" /usr/lib/wine/wineserver -w
-say "session over; checking what it left"
+    '>..\missing-setter.status echo %ERRORLEVEL%' \
+    'cd /d "%~dp0settz"' \
+    'settz.exe /n /s "romance standard time" >..\settz-preview.out 2>..\settz-preview.err' \
+    '>..\settz-preview.status echo %ERRORLEVEL%' \
+    'settz.exe /g >..\settz-current.out 2>..\settz-current.err' \
+    '>..\settz-current.status echo %ERRORLEVEL%' >"$session/session.cmd"
 
 . scripts/check-lines.sh
 status_of() { [ -f "$session/$1.status" ] && tr -d '\r\n ' <"$session/$1.status"; }
 is_empty() { [ -f "$session/$1" ] && [ ! -s "$session/$1" ]; }
 windows_path() { printf 'Z:%s' "$1" | tr '/' '\\'; }
-registry_has() { tr -d '\r' <"$WINEPREFIX/user.reg" | grep -A5 -F '[Software\\ZonechangeEjemplo]' | grep -qxF "$1"; }
+registry_has() { tr -d '\r' <"$WINEPREFIX/user.reg" 2>/dev/null | grep -A5 -F '[Software\\ZonechangeEjemplo]' | grep -qxF "$1"; }
 
-check "example INF: the registry value ZonaHoraria set" registry_has '"ZonaHoraria"="Romance Standard Time"'
-check "example INF: the registry value Aplicado set" registry_has '"Aplicado"=dword:00000001'
-check "example INF: the INI entry written" \
-    grep -qx 'Nombre=Romance Standard Time' <(tr -d '\r' <"$tool/zonechange.ini" 2>/dev/null)
-check "example: exit status 0" test "$(status_of example)" = 0
-check "example: nothing printed" eval 'is_empty example.out && is_empty example.err'
-expected_record="command=$(windows_path "$tool")\\settz.exe /q /s \"Romance Standard Time\""$'\n'"flags=1"$'\n'"show=0"$'\n'
-check "example: the zone setter's exact command line, started hidden" \
-    test "$(cat "$tool/settz-record.txt" 2>/dev/null; echo .)" = "$expected_record."
-check "missing INF: exit status 2" test "$(status_of missing-inf)" = 2
-check "missing INF: nothing printed" eval 'is_empty missing-inf.out && is_empty missing-inf.err'
-check "missing zone setter: exit status 0" test "$(status_of missing-setter)" = 0
-check "missing zone setter: the message once, ending in CR LF" \
-    cmp -s "$session/missing-setter.out" <(printf 'Error al cambiar de zona horaria, intente manualmente.\r\n')
-check "missing argument: refused with 160" test "$(status_of missing-argument)" = 160
-check "missing argument: nothing on standard output" is_empty missing-argument.out
+# The checks, in groups, each printed once the file it waits for is there.
+check_example() {
+    check "example INF: the INI entry written" \
+        grep -qx 'Nombre=Romance Standard Time' <(tr -d '\r' <"$tool/zonechange.ini" 2>/dev/null)
+    check "example: exit status 0" test "$(status_of example)" = 0
+    check "example: nothing printed" eval 'is_empty example.out && is_empty example.err'
+}
+check_example_setter() {
+    local expected_record
+    expected_record="command=$(windows_path "$tool")\\settz.exe /q /s \"Romance Standard Time\""$'\n'"flags=1"$'\n'"show=0"$'\n'
+    check "example: the zone setter's exact command line, started hidden" \
+        test "$(cat "$tool/settz-record.txt" 2>/dev/null; echo .)" = "$expected_record."
+}
+check_missing_inf() {
+    check "missing INF: exit status 2" test "$(status_of missing-inf)" = 2
+    check "missing INF: nothing printed" eval 'is_empty missing-inf.out && is_empty missing-inf.err'
+}
+check_missing_argument() {
+    check "missing argument: refused with 160" test "$(status_of missing-argument)" = 160
+    check "missing argument: nothing on standard output" is_empty missing-argument.out
+}
+check_missing_setter() {
+    check "missing zone setter: exit status 0" test "$(status_of missing-setter)" = 0
+    check "missing zone setter: the message once, ending in CR LF" \
+        cmp -s "$session/missing-setter.out" <(printf 'Error al cambiar de zona horaria, intente manualmente.\r\n')
+}
+check_settz_preview() {
+    check "settz.exe /n: exit status 0, nothing on standard error" \
+        eval 'test "$(status_of settz-preview)" = 0 && is_empty settz-preview.err'
+    # Wine's own record for Romance Standard Time: daylight time from the
+    # last Sunday of March, 2:00, to the last Sunday of October, 3:00.
+    check "settz.exe /n: the key as stored, bias -60, the EU's dates, CR LF lines" \
+        cmp -s <(tr -d '\r' <"$session/settz-preview.out" 2>/dev/null | grep -E '^(TimeZoneKeyName|Bias|StandardDate|StandardBias|DaylightDate|DaylightBias|DynamicDaylightTimeDisabled)=') \
+        <(printf '%s\n' 'TimeZoneKeyName=Romance Standard Time' Bias=-60 StandardDate=0,10,0,5,3,0,0,0 \
+            StandardBias=0 DaylightDate=0,3,0,5,2,0,0,0 DaylightBias=-60 DynamicDaylightTimeDisabled=0)
+    check "settz.exe /n: nine lines" test "$(grep -c $'\r$' "$session/settz-preview.out" 2>/dev/null)" = 9
+}
+check_settz_current() {
+    check "settz.exe /g: exit status 0" test "$(status_of settz-current)" = 0
+    check "settz.exe /g: the zone Wine reports under TZ=Europe/Paris" \
+        cmp -s "$session/settz-current.out" <(printf 'Central Europe Standard Time\r\n')
+}
+check_registry() {
+    check "example INF: the registry value ZonaHoraria set" registry_has '"ZonaHoraria"="Romance Standard Time"'
+    check "example INF: the registry value Aplicado set" registry_has '"Aplicado"=dword:00000001'
+}
+# group, and the file that holds its result once written.
+groups=(check_example:example.status check_example_setter:tool/settz-record.txt
+        check_missing_inf:missing-inf.status check_missing_argument:missing-argument.status
+        check_missing_setter:missing-setter.status check_settz_preview:settz-preview.status
+        check_settz_current:settz-current.status)
+declare -A checked=()
+check_ready_groups() {
+    local entry
+    for entry in "${groups[@]}"; do
+        if [ -z "${checked[${entry%%:*}]:-}" ] && { [ "${1:-}" = all ] || [ -s "$session/${entry#*:}" ]; }; then
+            checked[${entry%%:*}]=1
+            "${entry%%:*}"
+        fi
+    done
+}
+
+# Runs a command for at most LIMIT seconds, its output discarded, checking
+# the groups whose results have come in and saying every minute that it
+# still runs. Answers the command's status, 124 when it was stopped.
+run_bounded() {
+    local what=$1 limit=$2
+    shift 2
+    timeout --kill-after=30 "$limit" "$@" >/dev/null 2>&1 &
+    local pid=$! ticks=0
+    while kill -0 "$pid" 2>/dev/null; do
+        sleep 1
+        ticks=$((ticks + 1))
+        check_ready_groups
+        if ((ticks % 60 == 0)) && kill -0 "$pid" 2>/dev/null; then
+            say "  still $what..."
+        fi
+    done
+    local status=0
+    wait "$pid" || status=$?
+    [ "$status" -ne 124 ] || say "  $what: stopped after $limit s"
+    return "$status"
+}
+
+if [ ! -d "$WINEPREFIX" ]; then
+    say "creating the 32-bit Wine prefix in $WINEPREFIX (several minutes under emulation)"
+    boot_status=0
+    run_bounded "creating the prefix" "$prefix_limit" "$wine" wineboot --init || boot_status=$?
+    [ "$boot_status" -eq 0 ] || say "  wineboot ended with status $boot_status"
+    # The server writes the prefix's registry when its last process ends;
+    # processes that never exit under qemu are ended after a while.
+    timeout "$settle_limit" "$wineserver" -w || say "  the new prefix still runs processes: ending them"
+    end_prefix
+    if [ "$boot_status" -eq 124 ] || [ "$boot_status" -eq 137 ]; then
+        # Cut short: a half-made prefix would be taken for a whole one next time.
+        rm -rf "$WINEPREFIX"
+    fi
+fi
+check "the 32-bit prefix is there" test -f "$WINEPREFIX/system.reg"
+say "running the session: zonechange.exe four times and settz.exe twice in one cmd.exe (about 15 minutes)"
+# Run in this shell (env -C changes the folder) so that the checks it prints are counted.
+run_bounded "running the session" "$session_limit" env -C "$session" "$wine" cmd /c session.cmd || true
+say "session over; waiting at most $settle_limit s for the zone setter it started and for the registry"
+if ! timeout "$settle_limit" "$wineserver" -w; then
+    say "  the prefix still runs processes: ending them"
+fi
+end_prefix
+check_ready_groups all
+check_registry
 
 say "done"
 report_checks || exit 1

@@ -1,5 +1,6 @@
 # Makes the release zip into a scratch folder and checks what it holds:
-# the executable, the example INF and the user's guide, nothing else.
+# the two executables, the example INF and the user's guide in English and
+# Spanish, nothing else.
 # -DBINARY_DIR= -DPACKAGE_NAME=zonechange-<version>-<platform>
 cmake_minimum_required(VERSION 3.25)
 
@@ -19,17 +20,19 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${zip} OUTPUT_VARIABLE listin
 string(REGEX REPLACE "\n$" "" listing "${listing}")
 string(REPLACE "\n" ";" entries "${listing}")
 list(SORT entries)
-if(NOT entries STREQUAL "USER-GUIDE.txt;zona.inf;zonechange.exe")
+if(NOT entries STREQUAL "GUIA-DE-USO.txt;USER-GUIDE.txt;settz.exe;zona.inf;zonechange.exe")
     message(FATAL_ERROR "${zip} holds: ${entries}")
 endif()
 
-# The packaged executable is the one that was built and checked.
+# The packaged executables are the ones that were built and checked.
 file(MAKE_DIRECTORY ${scratch}/unpacked)
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${zip} WORKING_DIRECTORY ${scratch}/unpacked)
-file(SHA256 ${scratch}/unpacked/zonechange.exe packaged)
-file(SHA256 ${BINARY_DIR}/zonechange.exe built)
-if(NOT packaged STREQUAL built)
-    message(FATAL_ERROR "the zip's zonechange.exe differs from the built one")
-endif()
+foreach(program zonechange.exe settz.exe)
+    file(SHA256 ${scratch}/unpacked/${program} packaged)
+    file(SHA256 ${BINARY_DIR}/${program} built)
+    if(NOT packaged STREQUAL built)
+        message(FATAL_ERROR "the zip's ${program} differs from the built one")
+    endif()
+endforeach()
 file(REMOVE_RECURSE ${scratch})
 message(STATUS "${PACKAGE_NAME}.zip: ${entries}")

@@ -3,6 +3,7 @@
 // the main zone's local time, right only in the years the two agree.
 #pragma once
 
+#include "errors.h"
 #include "time_model.h"
 #include "tz_database.h"
 #include "windows_zone.h"
@@ -46,6 +47,10 @@ struct SharedKeyNote {
 // passed over, as --check leaves such a key unchecked.
 std::vector<SharedKeyNote> SurveySharedKeys(const WindowsZoneMap& map, const TzDatabase& database,
                                             YearRange years, bool requireZones);
+
+// The failure for a mapping that names a zone the database lacks: the
+// mapping is unreadable with this database.
+Failure MappedZoneMissing(const TzDatabase& database, const std::string& zone, const std::string& windowsKey);
 
 // "zoneinf: shared key 'Central Asia Standard Time' follows Asia/Bishkek;
 // these of its zones differ: Asia/Almaty in 2024-2037\n", one line a key.

@@ -103,5 +103,32 @@ TEST(Mapping, EntriesAnInfCannotCarryAreRefused)
     }
 }
 
+// Zones are named by the database's current name, from tzdata.zi's links or,
+// in a tree without it, its symbolic links; no name leads out of the tree.
+TEST(Names, CurrentNamesAndNamesOutOfTheTree)
+{
+    const TzDatabase& database = testing::SystemDatabase();
+    for (const auto& [old, current] : {std::pair{"Asia/Calcutta", "Asia/Kolkata"}, {"Europe/Kiev", "Europe/Kyiv"},
+                                       {"America/Godthab", "America/Nuuk"}, {"UTC", "Etc/UTC"},
+                                       {"Europe/Paris", "Europe/Paris"}, {"No/Such", "No/Such"}}) {
+        EXPECT_EQ(database.CurrentName(old), current) << old;
+    }
+    const auto tree = testing::ScratchFolder("tree");
+    std::filesystem::create_directories(tree / "Asia");
+    std::filesystem::copy_file("/usr/share/zoneinfo/Asia/Kolkata", tree / "Asia/Kolkata");
+    std::filesystem::create_symlink("Kolkata", tree / "Asia/Calcutta");
+    std::filesystem::create_symlink("/usr/share/zoneinfo/UTC", tree / "Outside");
+    const TzDatabase slim(tree);
+    EXPECT_EQ(slim.CurrentName("Asia/Calcutta"), "Asia/Kolkata");
+    EXPECT_EQ(slim.CurrentName("Outside"), "Outside") << "a link out of the tree names nothing in it";
+
+    for (const char* name : {"", "/etc/passwd", "../x", "a/../b", "a/./b", "a//b", "a/", "a b", "a\"b", "a\nb"}) {
+        EXPECT_FALSE(TzDatabase::IsZoneName(name)) << name;
+    }
+    for (const char* name : {"UTC", "Etc/GMT+5", "America/Argentina/Buenos_Aires", "America/Port-au-Prince"}) {
+        EXPECT_TRUE(TzDatabase::IsZoneName(name)) << name;
+    }
+}
+
 }  // namespace
 }  // namespace zoneinf
