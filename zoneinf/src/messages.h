@@ -1,7 +1,8 @@
 // zoneinf's words for people (messages, --help, the report) in their own
 // language: GNU gettext's catalogue of the "zoneinf" domain (po/es.po,
 // compiled at build time; src/unix/messages.cpp) where the C library has
-// gettext; English elsewhere (src/win/messages.cpp). Words for programs
+// gettext; zoneinf.exe carries the compiled catalogue inside it
+// (src/win/messages.cpp, src/mo_catalogue.h). Words for programs
 // (JSON keys, INF text, registry names) are never translated.
 #pragma once
 

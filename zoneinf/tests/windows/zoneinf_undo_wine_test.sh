@@ -6,7 +6,8 @@
 # The machine is first given what real ones hold and Wine's lacks: a display
 # name with an accent, quotes and percent signs, a zone without Dlt (which
 # zoneinf's INF adds), REG_EXPAND_SZ, REG_MULTI_SZ and REG_QWORD values.
-# zoneinf.exe's check of the live registry names the trace too.
+# zoneinf.exe's check of the live registry names the trace too, and
+# zoneinf.exe speaks Spanish where Windows' display language is Spanish.
 # Usage: zoneinf_undo_wine_test.sh ZONEINF ZONEINF_EXE ZONECHANGE_EXE SETTZ_EXE WORK_DIR
 set -u
 zoneinf=$1 zoneinf_exe=$2 zonechange=$3 settz=$4 work=$5
@@ -70,6 +71,10 @@ check "trace: Zones" trace_value Zones "${zones[*]}"
 check "zoneinf.exe --check of the machine itself names the trace" eval \
     '"$wine" "$work/tool/zoneinf.exe" --check 2>/dev/null | tr -d "\r" |
          grep -qx "Definitions applied: tzdata $tzdata, CLDR $cldr, zoneinf .*; zones ${zones[*]}"'
+
+spanish_help() { LC_ALL=es_ES.UTF-8 "$wine" "$work/tool/zoneinf.exe" --help 2>/dev/null | grep -q '^Uso: zoneinf \[OPCIÓN\]'; }
+check "zoneinf.exe speaks Spanish where Windows' display language is Spanish" spanish_help
+check "  ... and English elsewhere" eval '"$wine" "$work/tool/zoneinf.exe" --help 2>/dev/null | grep -q "^Usage: zoneinf"'
 
 check "zonechange.exe applies the undo INF" apply undo.inf
 check "the definitions exported after the undo" export_zones undone.reg
