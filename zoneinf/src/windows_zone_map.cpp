@@ -15,11 +15,11 @@ namespace zoneinf {
 
 namespace {
 
-// A text from the file as a message can show it: bytes outside printable
-// ASCII as \xNN, long texts cut.
+// A text from the file as a message can show it, quoted: bytes outside
+// printable ASCII as \xNN, long texts cut.
 std::string Shown(const std::string& text)
 {
-    std::string shown;
+    std::string shown = "'";
     for (unsigned char c : text.substr(0, 80)) {
         if (c < 0x20 || c > 0x7e || c == '\\') {
             static const char kHex[] = "0123456789ABCDEF";
@@ -28,7 +28,7 @@ std::string Shown(const std::string& text)
             shown += char(c);
         }
     }
-    return text.size() > 80 ? shown + "..." : shown;
+    return shown + (text.size() > 80 ? "...'" : "'");
 }
 
 bool IsTerritory(const std::string& text)
@@ -70,11 +70,11 @@ WindowsZoneMap WindowsZoneMap::Parse(const std::string& bytes, const std::string
             throw Failure(kExitUnreadableInput, name + ": mapZone " + std::to_string(index + 1) + ": " + why);
         };
         if (!IsWindowsKeyName(entry.windowsKey)) {
-            refuse("'" + Shown(entry.windowsKey) + "' is no Windows key name (printable ASCII, no \\, \" or %, "
+            refuse(Shown(entry.windowsKey) + " is no Windows key name (printable ASCII, no \\, \" or %, "
                    "1 to " + std::to_string(kMaxKeyNameLength) + " characters)");
         }
         if (!IsTerritory(entry.territory)) {
-            refuse("'" + Shown(entry.territory) + "' is no territory (e.g. 001, PY)");
+            refuse(Shown(entry.territory) + " is no territory (e.g. 001, PY)");
         }
         if (!keysAndTerritories.emplace(entry.windowsKey, entry.territory).second) {
             refuse("'" + entry.windowsKey + "' is defined twice for territory " + entry.territory);
@@ -83,7 +83,7 @@ WindowsZoneMap WindowsZoneMap::Parse(const std::string& bytes, const std::string
         std::istringstream zones(entry.zones);
         for (std::string zone; zones >> zone;) {
             if (!TzDatabase::IsZoneName(zone)) {
-                refuse("'" + Shown(zone) + "' is no zone name (relative, without '..', of letters, digits and ._+-/)");
+                refuse(Shown(zone) + " is no zone name (relative, without '..', of letters, digits and ._+-/)");
             }
             const auto [earlier, added] = keyOfZone.emplace(zone, entry.windowsKey);
             if (!added && earlier->second != entry.windowsKey) {
