@@ -1,6 +1,7 @@
 # cmake --build --preset win32 --target package makes
 # zonechange-<version>-win32.zip: zonechange.exe and settz.exe, the example
-# INF and the user's guide, side by side as they are deployed.
+# INF and the user's guide in English and Spanish, side by side as they are
+# deployed.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(package_platform win64)
 else()
@@ -8,7 +9,7 @@ else()
 endif()
 
 install(TARGETS zonechange settz RUNTIME DESTINATION .)
-install(FILES examples/zona.inf docs/USER-GUIDE.txt DESTINATION .)
+install(FILES examples/zona.inf docs/USER-GUIDE.txt docs/GUIA-DE-USO.txt DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
 set(ZONECHANGE_PACKAGE_NAME zonechange-${PROJECT_VERSION}-${package_platform})

@@ -202,13 +202,14 @@ check_ready_groups() {
     done
 }
 
-# Runs a command for at most LIMIT seconds, its output discarded, checking
+# Runs a command for at most LIMIT seconds, its output kept in
+# build/win32-check/<first word of WHAT>.log, checking
 # the groups whose results have come in and saying every minute that it
 # still runs. Answers the command's status, 124 when it was stopped.
 run_bounded() {
     local what=$1 limit=$2
     shift 2
-    timeout --kill-after=30 "$limit" "$@" >/dev/null 2>&1 &
+    timeout --kill-after=30 "$limit" "$@" >"$work/${what%% *}.log" 2>&1 &
     local pid=$! ticks=0
     while kill -0 "$pid" 2>/dev/null; do
         sleep 1
@@ -226,13 +227,17 @@ run_bounded() {
 
 if [ ! -d "$WINEPREFIX" ]; then
     say "creating the 32-bit Wine prefix in $WINEPREFIX (several minutes under emulation)"
-    if ! run_bounded "creating the prefix" "$prefix_limit" "$wine" wineboot --init; then
-        # A half-made prefix would be taken for a whole one next time.
-        end_prefix
+    boot_status=0
+    run_bounded "creating the prefix" "$prefix_limit" "$wine" wineboot --init || boot_status=$?
+    [ "$boot_status" -eq 0 ] || say "  wineboot ended with status $boot_status"
+    # The server writes the prefix's registry when its last process ends;
+    # processes that never exit under qemu are ended after a while.
+    timeout "$settle_limit" "$wineserver" -w || say "  the new prefix still runs processes: ending them"
+    end_prefix
+    if [ "$boot_status" -eq 124 ] || [ "$boot_status" -eq 137 ]; then
+        # Cut short: a half-made prefix would be taken for a whole one next time.
         rm -rf "$WINEPREFIX"
     fi
-    # Processes wineboot leaves (they never exit under qemu) are not waited for.
-    end_prefix
 fi
 check "the 32-bit prefix is there" test -f "$WINEPREFIX/system.reg"
 say "running the session: zonechange.exe four times and settz.exe twice in one cmd.exe (about 15 minutes)"

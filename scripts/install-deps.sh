@@ -12,6 +12,7 @@ packages=(
     clang libclang-rt-14-dev
     tzdata unicode-cldr-core libpugixml-dev nlohmann-json3-dev
     dpkg-dev file lintian man-db groff-base strace
+    gettext locales
 )
 
 missing=()
@@ -53,3 +54,19 @@ if ! ls "$src"/pugixml_*.orig.tar.gz >/dev/null 2>&1; then
     apt-get "${apt_options[@]}" update >/dev/null
     (cd "$src" && apt-get "${apt_options[@]}" source --download-only pugixml >/dev/null)
 fi
+
+# Spanish locales, for the test that zoneinf speaks Spanish there (Spain's
+# and Paraguay's): added to Debian's list of generated locales, as
+# dpkg-reconfigure locales would.
+for spanish in es_ES es_PY; do
+    locale -a 2>/dev/null | grep -qix "$spanish.utf-\?8" && continue
+    echo "Generating the $spanish.UTF-8 locale"
+    sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    if grep -q "^# *$spanish.UTF-8 UTF-8" /etc/locale.gen; then
+        "${sudo[@]}" sed -i "s/^# *\($spanish.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    elif ! grep -q "^$spanish.UTF-8 UTF-8" /etc/locale.gen; then
+        echo "$spanish.UTF-8 UTF-8" | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+    fi
+    "${sudo[@]}" locale-gen
+done

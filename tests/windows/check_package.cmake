@@ -1,5 +1,6 @@
 # Makes the release zip into a scratch folder and checks what it holds:
-# the two executables, the example INF and the user's guide, nothing else.
+# the two executables, the example INF and the user's guide in English and
+# Spanish, nothing else.
 # -DBINARY_DIR= -DPACKAGE_NAME=zonechange-<version>-<platform>
 cmake_minimum_required(VERSION 3.25)
 
@@ -19,7 +20,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${zip} OUTPUT_VARIABLE listin
 string(REGEX REPLACE "\n$" "" listing "${listing}")
 string(REPLACE "\n" ";" entries "${listing}")
 list(SORT entries)
-if(NOT entries STREQUAL "USER-GUIDE.txt;settz.exe;zona.inf;zonechange.exe")
+if(NOT entries STREQUAL "GUIA-DE-USO.txt;USER-GUIDE.txt;settz.exe;zona.inf;zonechange.exe")
     message(FATAL_ERROR "${zip} holds: ${entries}")
 endif()
 

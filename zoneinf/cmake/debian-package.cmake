@@ -1,6 +1,7 @@
 # cmake --build --preset zoneinf --target package makes
 # zoneinf_<version>_amd64.deb: the optimised binary in /usr/bin, the manual
-# page, CLDR's Windows zone mapping in /usr/share/zoneinf (the program's
+# page in English and Spanish, the Spanish catalogue of its messages,
+# CLDR's Windows zone mapping in /usr/share/zoneinf (the program's
 # default), and the user's README, licences and changelog under
 # /usr/share/doc/zoneinf. Dependencies: tzdata, which it reads, and the
 # shared libraries it links, as dpkg-shlibdeps finds them.
@@ -14,7 +15,7 @@ target_link_options(zoneinf PRIVATE -Wl,-z,relro -Wl,-z,now)
 # Compressed as Debian policy wants, without a timestamp.
 set(package_docs ${CMAKE_CURRENT_BINARY_DIR}/package-docs)
 file(MAKE_DIRECTORY ${package_docs})
-foreach(document doc/zoneinf.1 doc/changelog)
+foreach(document doc/zoneinf.1 doc/zoneinf.es.1 doc/changelog)
     get_filename_component(name ${document} NAME)
     add_custom_command(OUTPUT ${package_docs}/${name}.gz
         COMMAND gzip -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/${document} > ${package_docs}/${name}.gz
@@ -49,6 +50,8 @@ file(WRITE ${package_docs}/copyright "${zoneinf_copyright}${unicode_stanza}")
 
 install(TARGETS zoneinf RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${package_docs}/zoneinf.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${package_docs}/zoneinf.es.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/es/man1 RENAME zoneinf.1.gz)
+install(FILES ${ZONEINF_SPANISH_CATALOGUE} DESTINATION ${CMAKE_INSTALL_LOCALEDIR}/es/LC_MESSAGES)
 install(FILES doc/README.md ${package_docs}/copyright ${package_docs}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${ZONEINF_WINDOWS_ZONES_JSON} DESTINATION ${CMAKE_INSTALL_DATADIR}/zoneinf)
 

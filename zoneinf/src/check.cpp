@@ -1,6 +1,7 @@
 #include "check.h"
 
 #include "errors.h"
+#include "messages.h"
 #include "whole_file.h"
 #include "record_builder.h"
 #include "record_evaluator.h"
@@ -144,7 +145,7 @@ ZoneCheck Checker::CheckZone(const ExportedZone& exported)
     const auto zone = mapped == mainZones_.end() ? std::nullopt : std::optional(database_.CurrentName(mapped->second));
     const auto records = RecordsOf(exported);
     if (!zone || !database_.HasZone(*zone)) {
-        check.problem = zone ? "CLDR's zone " + *zone + " is not in the database" : "CLDR maps no zone to it";
+        check.problem = zone ? Fill(_("CLDR's zone %1 is not in the database"), {*zone}) : _("CLDR maps no zone to it");
     } else if (const auto* problem = std::get_if<std::string>(&records)) {
         check.status = ZoneCheck::kMalformed;
         check.problem = *problem;
@@ -177,6 +178,7 @@ CheckReport Checker::Check(const ExportedDefinitions& definitions)
     report.years = years_;
     report.sharedKeys = sharedKeys_;
     report.currentKey = definitions.currentZoneKey;
+    report.trace = definitions.trace;
     report.absent = definitions.wholeTimeZonesKey ? int(mainZones_.size()) : 0;
     for (const ExportedZone& exported : definitions.zones) {
         report.absent -= definitions.wholeTimeZonesKey && mainZones_.count(LowerAscii(exported.windowsKey)) > 0;
@@ -205,17 +207,18 @@ bool IsStale(const ZoneCheck& zone)
     return zone.status == ZoneCheck::kDiffers || zone.status == ZoneCheck::kMalformed;
 }
 
-// "stale", "sound", ... for the machine's own zone.
+// "stale", "sound", ... for the machine's own zone, in English (the JSON
+// value; the text report translates it).
 std::string CurrentVerdict(const CheckReport& report)
 {
     const ZoneCheck* current = report.Current();
     if (!current) {
-        return "not among the file's zones";
+        return N_("not among the file's zones");
     }
     if (current->status == ZoneCheck::kUnchecked) {
-        return "unchecked";
+        return N_("unchecked");
     }
-    return IsStale(*current) ? "stale" : "sound";
+    return IsStale(*current) ? N_("stale") : N_("sound");
 }
 
 }  // namespace
@@ -227,37 +230,52 @@ std::string FormatReport(const CheckReport& report, bool verbose)
         // Key names and problems come from the file: escaped for the terminal.
         const std::string key = EscapeForTerminal(zone.windowsKey);
         if (zone.status == ZoneCheck::kDiffers) {
-            text << key << "  " << zone.zone << "  from " << FormatInstant(zone.firstDifference)
-                 << " Windows gives " << FormatOffset(zone.windowsOffset) << ", the database "
-                 << FormatOffset(zone.databaseOffset) << "; ";
+            text << key << "  " << zone.zone << "  "
+                 << Fill(_("from %1 Windows gives %2, the database %3; "),
+                         {FormatInstant(zone.firstDifference), FormatOffset(zone.windowsOffset),
+                          FormatOffset(zone.databaseOffset)});
             if (zone.disagreeingChanges == 0) {
-                text << "no change of offset disagrees, the offset between them does\n";
+                text << _("no change of offset disagrees, the offset between them does") << "\n";
             } else {
-                text << zone.disagreeingChanges << (zone.disagreeingChanges == 1 ? " change" : " changes")
-                     << " of offset disagree\n";
+                text << Fill(TranslatePlural("%1 change of offset disagree", "%1 changes of offset disagree",
+                                             zone.disagreeingChanges),
+                             {std::to_string(zone.disagreeingChanges)})
+                     << "\n";
             }
         } else if (zone.status == ZoneCheck::kAsClose) {
-            text << key << "  " << zone.zone << "  as close as Windows allows in";
+            std::string years;
             for (size_t i = 0; i < zone.closestYears.size(); ++i) {
-                text << (i == 0 ? " " : ", ") << zone.closestYears[i];
+                years += (i == 0 ? "" : ", ") + std::to_string(zone.closestYears[i]);
             }
-            text << ", years no single record describes\n";
+            text << key << "  " << zone.zone << "  "
+                 << Fill(_("as close as Windows allows in %1, years no single record describes"), {years}) << "\n";
         } else if (zone.status == ZoneCheck::kMalformed) {
-            text << key << "  " << zone.zone << "  malformed: " << EscapeForTerminal(zone.problem) << "\n";
+            text << key << "  " << zone.zone << "  " << Fill(_("malformed: %1"), {EscapeForTerminal(zone.problem)})
+                 << "\n";
         } else if (zone.status == ZoneCheck::kUnchecked && verbose) {
-            text << key << "  unchecked: " << EscapeForTerminal(zone.problem) << "\n";
+            text << key << "  " << Fill(_("unchecked: %1"), {EscapeForTerminal(zone.problem)}) << "\n";
         }
     }
-    if (report.currentKey) {
-        text << "current zone " << EscapeForTerminal(*report.currentKey) << ": " << CurrentVerdict(report) << "\n";
+    if (report.trace) {
+        text << Fill(_("Definitions applied: %1"), {DescribeTrace(*report.trace)}) << "\n";
     }
-    text << report.Checked() << (report.Checked() == 1 ? " zone" : " zones") << " checked, "
-         << report.Differing() << (report.Differing() == 1 ? " differs, " : " differ, ")
-         << report.Count(ZoneCheck::kAsClose) << " as close as Windows allows, "
-         << report.Count(ZoneCheck::kUnchecked) << " unchecked";
+    if (report.currentKey) {
+        text << Fill(_("current zone %1: %2"), {EscapeForTerminal(*report.currentKey), _(CurrentVerdict(report).c_str())})
+             << "\n";
+    }
+    const auto counted = [](const char* pattern, int count) { return Fill(pattern, {std::to_string(count)}); };
+    text << counted(TranslatePlural("%1 zone checked, ", "%1 zones checked, ", report.Checked()), report.Checked())
+         << counted(TranslatePlural("%1 differs, ", "%1 differ, ", report.Differing()), report.Differing())
+         << counted(TranslatePlural("%1 as close as Windows allows, ", "%1 as close as Windows allows, ",
+                                    report.Count(ZoneCheck::kAsClose)),
+                    report.Count(ZoneCheck::kAsClose))
+         << counted(TranslatePlural("%1 unchecked", "%1 unchecked", report.Count(ZoneCheck::kUnchecked)),
+                    report.Count(ZoneCheck::kUnchecked));
     if (report.absent > 0) {
         // A partial export would otherwise pass for a machine with fewer zones.
-        text << "; " << report.absent << (report.absent == 1 ? " key" : " keys") << " of the mapping absent from the file";
+        text << counted(TranslatePlural("; %1 key of the mapping absent from the file",
+                                        "; %1 keys of the mapping absent from the file", report.absent),
+                        report.absent);
     }
     text << "\n";
     return text.str();
@@ -318,6 +336,11 @@ nlohmann::ordered_json JsonOf(const CheckReport& report)
         sharedKeys.push_back({{"windowsKey", note.windowsKey}, {"mainZone", note.mainZone}, {"differing", differing}});
     }
     document["sharedKeys"] = std::move(sharedKeys);
+    document["definitions"] = report.trace ? nlohmann::ordered_json{{"tzdata", report.trace->tzdata},
+                                                                   {"cldr", report.trace->cldr},
+                                                                   {"zoneinf", report.trace->program},
+                                                                   {"zones", report.trace->zones}}
+                                           : nlohmann::ordered_json();
     document["absent"] = report.absent;
     if (report.currentKey) {
         document["currentZone"] = {{"windowsKey", *report.currentKey}, {"verdict", CurrentVerdict(report)}};
@@ -359,11 +382,15 @@ struct FleetSummary {
     std::string Text() const
     {
         std::ostringstream text;
-        text << files << " files: " << files - unreadable << " checked, " << unreadable << " unreadable, "
-             << differing << " with zones that differ, " << currentStale << " whose current zone is stale\n";
+        text << Fill(_("%1 files: %2 checked, %3 unreadable, %4 with zones that differ, %5 whose current zone is stale"),
+                     {std::to_string(files), std::to_string(files - unreadable), std::to_string(unreadable),
+                      std::to_string(differing), std::to_string(currentStale)})
+             << "\n";
         for (const auto& [key, count] : staleKeys) {
             if (count > 0) {
-                text << key << "  stale in " << count << (count == 1 ? " file\n" : " files\n");
+                text << key << "  "
+                     << Fill(TranslatePlural("stale in %1 file", "stale in %1 files", count), {std::to_string(count)})
+                     << "\n";
             }
         }
         return text.str();
@@ -400,7 +427,7 @@ std::vector<CheckInput> CheckFiles(const std::vector<std::string>& files)
                               const auto bytes = ReadFileWhole(PathFromUtf8(path));
                               if (!bytes || bytes->empty()) {
                                   throw Failure(kExitUnreadableInput,
-                                                path + ": cannot read (missing, unreadable or empty)");
+                                                path + ": " + _("cannot read (missing, unreadable or empty)"));
                               }
                               return ReadDefinitions(*bytes, path);
                           }});

@@ -45,6 +45,8 @@ struct CheckReport {
     std::vector<ZoneCheck> zones;
     // Keys whose other zones disagree with their main zone in the years.
     std::vector<SharedKeyNote> sharedKeys;
+    // The machine's trace of definitions applied, when the input holds it.
+    std::optional<DefinitionsTrace> trace;
     int absent = 0;  // keys the mapping lists (territory 001) that the file lacks
     // The machine's own zone, when the input names it (TimeZoneKeyName);
     // its verdict is the ZoneCheck of that key. Example: "Paraguay Standard Time".

@@ -1,6 +1,7 @@
 #include "cldr_mapping_reader.h"
 
 #include "errors.h"
+#include "messages.h"
 
 #include <nlohmann/json.hpp>
 #include <pugixml.hpp>
@@ -13,7 +14,7 @@ namespace {
 
 [[noreturn]] void Unreadable(const std::string& name, const std::string& why)
 {
-    throw Failure(kExitUnreadableInput, name + ": cannot read the Windows zone mapping (" + why + ")");
+    throw Failure(kExitUnreadableInput, name + ": " + Fill(_("cannot read the Windows zone mapping (%1)"), {why}));
 }
 
 // A release as CLDR writes one ("48", "47.1"); anything else is not one.
@@ -51,14 +52,14 @@ MappingDocument ReadCldrJson(const std::string& bytes, const std::string& name)
 {
     const auto document = nlohmann::json::parse(bytes, nullptr, false);
     if (document.is_discarded()) {
-        Unreadable(name, "not JSON");
+        Unreadable(name, _("not JSON"));
     }
     const auto text = [&](const nlohmann::json& object, const char* field) -> std::string {
         if (!object.is_object() || !object.contains(field)) {
             return "";
         }
         if (!object[field].is_string()) {
-            Unreadable(name, std::string(field) + " is no string");
+            Unreadable(name, Fill(_("%1 is no string"), {field}));
         }
         return object[field].get<std::string>();
     };
@@ -67,11 +68,11 @@ MappingDocument ReadCldrJson(const std::string& bytes, const std::string& name)
     mapping.release = ReleaseOrUnknown(document.contains(versionPath) ? text(document[versionPath], "_cldrVersion") : "");
     const nlohmann::json::json_pointer listPath("/supplemental/windowsZones/mapTimezones");
     if (!document.contains(listPath) || !document[listPath].is_array()) {
-        Unreadable(name, "no supplemental.windowsZones.mapTimezones list");
+        Unreadable(name, _("no supplemental.windowsZones.mapTimezones list"));
     }
     for (const nlohmann::json& item : document[listPath]) {
         if (!item.is_object() || !item.contains("mapZone") || !item["mapZone"].is_object()) {
-            Unreadable(name, "an entry of mapTimezones is no {\"mapZone\": {...}}");
+            Unreadable(name, _("an entry of mapTimezones is no {\"mapZone\": {...}}"));
         }
         const nlohmann::json& zone = item["mapZone"];
         mapping.entries.push_back({text(zone, "_other"), text(zone, "_territory"), text(zone, "_type")});

@@ -1,6 +1,7 @@
 #include "exported_definitions.h"
 
 #include "errors.h"
+#include "messages.h"
 #include "inf_reader.h"
 #include "inf_writer.h"
 #include "registry_export_reader.h"
@@ -25,9 +26,9 @@ const RegistryValue* Expect(ExportedZone& zone, const std::string& what, const R
                             std::uint32_t type)
 {
     if (!value.problem.empty()) {
-        zone.badValues.push_back(what + " has data that cannot be read (" + value.problem + ")");
+        zone.badValues.push_back(Fill(_("%1 has data that cannot be read (%2)"), {what, value.problem}));
     } else if (value.type != type || (type == kRegDword && value.data.size() != 4)) {
-        zone.badValues.push_back(what + (type == kRegDword ? " is no DWORD" : " is no binary value"));
+        zone.badValues.push_back(Fill(type == kRegDword ? _("%1 is no DWORD") : _("%1 is no binary value"), {what}));
     } else {
         return &value;
     }
@@ -67,6 +68,7 @@ ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::s
 {
     ExportedDefinitions definitions;
     definitions.format = snapshot.format;
+    definitions.trace = DefinitionsTraceOf(snapshot);
     std::map<std::string, ExportedZone> zones;  // by key name in lower case
     const std::string timeZones = kTimeZonesKey;
     for (const RegistryKey& key : snapshot.keys) {
@@ -99,29 +101,35 @@ ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::s
     }
     // A file with no zone at all is the wrong file, not a clean machine.
     if (definitions.zones.empty()) {
-        Unreadable(name, "no keys under HKEY_LOCAL_MACHINE\\" + timeZones + " in this " + definitions.format);
+        Unreadable(name, Fill(_("no keys under HKEY_LOCAL_MACHINE\\%1 in this %2"), {timeZones, definitions.format}));
     }
     return definitions;
 }
 
 ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name)
 {
+    const RegistrySnapshot snapshot = ReadSnapshot(bytes, name);
+    ExportedDefinitions definitions = DefinitionsOf(snapshot, name);
+    definitions.wholeTimeZonesKey = snapshot.format.compare(0, 3, "INF") != 0;
+    return definitions;
+}
+
+RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name)
+{
     // Without a byte-order mark regedit's version 5.00 is UTF-8; REGEDIT4
     // and INFs are ANSI, Windows-1252 on the machines this serves.
     const bool unmarkedUtf8 = bytes.compare(0, 36, "Windows Registry Editor Version 5.00") == 0;
     const DecodedText text = DecodeText(bytes, name, unmarkedUtf8 ? TextEncoding::kUtf8 : TextEncoding::kWindows1252);
     if (IsRegistryExport(text.utf8)) {
-        return DefinitionsOf(ReadRegistryExport(text, name), name);
+        return ReadRegistryExport(text, name);
     }
     if (IsInf(text.utf8)) {
-        ExportedDefinitions definitions = DefinitionsOf(ReadInf(text, name), name);
-        definitions.wholeTimeZonesKey = false;
-        return definitions;
+        return ReadInf(text, name);
     }
     if (text.byteOrderMark && text.encoding != TextEncoding::kUtf8) {
-        Unreadable(name, "UTF-16 text that is no registry export (no \"Windows Registry Editor Version 5.00\") and no INF");
+        Unreadable(name, _("UTF-16 text that is no registry export (no \"Windows Registry Editor Version 5.00\") and no INF"));
     }
-    Unreadable(name, "neither a registry export (\"Windows Registry Editor Version 5.00\", \"REGEDIT4\") nor an INF");
+    Unreadable(name, _("neither a registry export (\"Windows Registry Editor Version 5.00\", \"REGEDIT4\") nor an INF"));
 }
 
 std::variant<ZoneRecords, std::string> RecordsOf(const ExportedZone& zone)
@@ -130,12 +138,12 @@ std::variant<ZoneRecords, std::string> RecordsOf(const ExportedZone& zone)
         return zone.badValues.front();
     }
     if (!zone.tzi) {
-        return std::string("no TZI value");
+        return std::string(_("no TZI value"));
     }
     const auto record = [](const std::vector<std::uint8_t>& bytes, const std::string& what)
         -> std::variant<TziRecord, std::string> {
         if (bytes.size() != TziRecord::kSize) {
-            return what + " is " + std::to_string(bytes.size()) + " bytes, not 44";
+            return Fill(_("%1 is %2 bytes, not 44"), {what, std::to_string(bytes.size())});
         }
         const TziRecord tzi = TziRecord::FromBytes(std::span<const std::uint8_t, TziRecord::kSize>(bytes.data(), TziRecord::kSize));
         if (auto defect = tzi.Defect()) {
@@ -153,20 +161,20 @@ std::variant<ZoneRecords, std::string> RecordsOf(const ExportedZone& zone)
         return records;
     }
     if (!zone.firstEntry || !zone.lastEntry) {
-        return std::string("Dynamic DST without FirstEntry or LastEntry");
+        return std::string(_("Dynamic DST without FirstEntry or LastEntry"));
     }
     if (*zone.lastEntry < *zone.firstEntry) {
         return "Dynamic DST LastEntry " + std::to_string(*zone.lastEntry) + " before FirstEntry " +
                std::to_string(*zone.firstEntry);
     }
     if (*zone.firstEntry < 1601 || *zone.lastEntry > 30827) {
-        return "Dynamic DST years " + std::to_string(*zone.firstEntry) + " to " + std::to_string(*zone.lastEntry);
+        return Fill(_("Dynamic DST years %1 to %2"), {std::to_string(*zone.firstEntry), std::to_string(*zone.lastEntry)});
     }
     DynamicDst dynamic{int(*zone.firstEntry), int(*zone.lastEntry), {}};
     for (int year = dynamic.firstYear; year <= dynamic.lastYear; ++year) {
         const auto found = zone.years.find(year);
         if (found == zone.years.end()) {
-            return "Dynamic DST has no record for " + std::to_string(year);
+            return Fill(_("Dynamic DST has no record for %1"), {std::to_string(year)});
         }
         auto yearRecord = record(found->second, "Dynamic DST " + std::to_string(year));
         if (auto* problem = std::get_if<std::string>(&yearRecord)) {

@@ -5,6 +5,7 @@
 // RegistrySnapshot, read here as zones.
 #pragma once
 
+#include "definitions_trace.h"
 #include "registry_snapshot.h"
 #include "windows_record.h"
 
@@ -35,6 +36,8 @@ struct ExportedDefinitions {
     // TimeZoneInformation's TimeZoneKeyName, the machine's current zone,
     // when the input holds it. Example: "Paraguay Standard Time".
     std::optional<std::string> currentZoneKey;
+    // What SOFTWARE\zonechange\Definitions says, when the input holds it.
+    std::optional<DefinitionsTrace> trace;
     // Whether the input is the machine's whole Time Zones key (an export, the
     // live registry), where a key the mapping lists is missing from the
     // machine, or an INF, which holds only the zones it installs.
@@ -44,6 +47,10 @@ struct ExportedDefinitions {
 // Throws Failure (kExitUnreadableInput) with one line for a file that is
 // no export and no INF, is truncated or has the wrong encoding.
 ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name);
+
+// The snapshot of a registry export or an INF, as ReadDefinitions reads it;
+// throws as it does.
+RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name);
 
 // The zones of a snapshot, whichever reader filled it. `name` names the
 // input in the Failure (kExitUnreadableInput) for a snapshot without zones.

@@ -1,6 +1,7 @@
 #include "inf_reader.h"
 
 #include "errors.h"
+#include "messages.h"
 #include "registry_export_reader.h"
 
 #include <charconv>
@@ -13,7 +14,7 @@ namespace {
 
 [[noreturn]] void Unreadable(const std::string& name, size_t line, const std::string& what)
 {
-    throw Failure(kExitUnreadableInput, name + ": " + (line ? "line " + std::to_string(line) + ": " : "") + what);
+    throw Failure(kExitUnreadableInput, name + ": " + (line ? Fill(_("line %1: %2"), {std::to_string(line), what}) : what));
 }
 
 // AddReg flags (setupapi.h).
@@ -64,7 +65,7 @@ std::vector<std::string> Fields(const TextLine& line, const std::map<std::string
                 i = close;
             } else if (found != strings.end()) {
                 if (found->second.size() > budget) {
-                    Unreadable(name, line.number, "[Strings] substitution makes the file over 4 times its size");
+                    Unreadable(name, line.number, _("[Strings] substitution makes the file over 4 times its size"));
                 }
                 budget -= found->second.size();
                 fields.back() += found->second;
@@ -77,7 +78,7 @@ std::vector<std::string> Fields(const TextLine& line, const std::map<std::string
         }
     }
     if (quoted) {
-        Unreadable(name, line.number, "a quoted string without its closing quote");
+        Unreadable(name, line.number, _("a quoted string without its closing quote"));
     }
     for (std::string& field : fields) {
         field = TrimBlanks(field);
@@ -116,7 +117,7 @@ void ParseData(unsigned long flags, const std::vector<std::string>& data, Regist
         value.type = kRegDword;
         unsigned long number = 0;
         if (!ParseNumber(data.front(), number)) {
-            value.problem = "dword data that is no number";
+            value.problem = _("dword data that is no number");
             return;
         }
         value.data = {std::uint8_t(number), std::uint8_t(number >> 8), std::uint8_t(number >> 16),
@@ -132,13 +133,13 @@ void ParseData(unsigned long flags, const std::vector<std::string>& data, Regist
             const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), value8, 16);
             if (item.empty() || item.size() > 2 || error != std::errc() || end != item.data() + item.size()) {
                 value.data.clear();
-                value.problem = "a byte that is no hexadecimal number";
+                value.problem = _("a byte that is no hexadecimal number");
                 return;
             }
             value.data.push_back(std::uint8_t(value8));
         }
     } else {
-        value.problem = "flags of no registry type";
+        value.problem = _("flags of no registry type");
     }
 }
 
@@ -165,7 +166,7 @@ RegistrySnapshot ReadInf(const DecodedText& text, const std::string& name)
 {
     const std::vector<TextLine> lines = JoinedLines(text.utf8, LineSyntax::kInf, name);
     if (!text.utf8.empty() && text.utf8.back() != '\n') {
-        Unreadable(name, lines.empty() ? 1 : lines.back().number, "truncated: the file ends in the middle of a line");
+        Unreadable(name, lines.empty() ? 1 : lines.back().number, _("truncated: the file ends in the middle of a line"));
     }
     std::map<std::string, Section> sections;
     Section* section = nullptr;
@@ -176,7 +177,7 @@ RegistrySnapshot ReadInf(const DecodedText& text, const std::string& name)
         }
         if (trimmed.front() == '[') {
             if (trimmed.back() != ']') {
-                Unreadable(name, line.number, "a section name without its closing ']'");
+                Unreadable(name, line.number, _("a section name without its closing ']'"));
             }
             // Sections of one name are one section, as SetupAPI merges them.
             section = &sections[LowerAscii(TrimBlanks(trimmed.substr(1, trimmed.size() - 2)))];
@@ -197,7 +198,7 @@ RegistrySnapshot ReadInf(const DecodedText& text, const std::string& name)
 
     const auto install = sections.find("defaultinstall");
     if (install == sections.end()) {
-        Unreadable(name, 0, "no [DefaultInstall] section: nothing this INF installs");
+        Unreadable(name, 0, _("no [DefaultInstall] section: nothing this INF installs"));
     }
     // SetupAPI deletes (DelReg) before it adds (AddReg); each section once.
     std::vector<const TextLine*> addRegLines;
@@ -215,7 +216,7 @@ RegistrySnapshot ReadInf(const DecodedText& text, const std::string& name)
                 }
                 const auto named = sections.find(sectionName);
                 if (named == sections.end()) {
-                    Unreadable(name, line.number, "truncated or incomplete: no section [" + field + "]");
+                    Unreadable(name, line.number, Fill(_("truncated or incomplete: no section [%1]"), {field}));
                 }
                 if (std::string(directive) == "addreg") {
                     for (const TextLine& entry : named->second.lines) {
@@ -239,7 +240,7 @@ RegistrySnapshot ReadInf(const DecodedText& text, const std::string& name)
         unsigned long flags = 0;
         RegistryValue value;
         if (fields.size() > 3 && !fields[3].empty() && !ParseNumber(fields[3], flags)) {
-            value.problem = "flags that are no number";
+            value.problem = _("flags that are no number");
         }
         if (fields.size() < 3 || (flags & (kFlagDeleteValue | kFlagKeyOnly))) {
             continue;  // the key alone, or a value deleted: nothing to hold

@@ -1,5 +1,7 @@
 #include "inf_writer.h"
 
+#include "definitions_trace.h"
+
 #include <cstdio>
 
 namespace zoneinf {
@@ -24,14 +26,12 @@ private:
 
 std::string Quoted(const std::string& text)
 {
-    return "\"" + text + "\"";
+    return InfString(text);
 }
 
 std::string Flags(unsigned flags)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", flags);
-    return text;
+    return InfFlags(flags);
 }
 
 std::string KeyPath(const WindowsZone& zone)
@@ -46,8 +46,34 @@ std::string Value(const std::string& key, const std::string& name, unsigned flag
 
 std::string Hex(const TziRecord& record)
 {
+    return InfHexList(record.Bytes());
+}
+
+}  // namespace
+
+std::string InfString(const std::string& text)
+{
+    std::string quoted = "\"";
+    for (char c : text) {
+        quoted += c;
+        if (c == '"' || c == '%') {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
+std::string InfFlags(unsigned flags)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", flags);
+    return text;
+}
+
+std::string InfHexList(std::span<const std::uint8_t> bytes)
+{
     std::string text;
-    for (std::uint8_t byte : record.Bytes()) {
+    for (std::uint8_t byte : bytes) {
         char pair[4];
         std::snprintf(pair, sizeof pair, "%02x", byte);
         if (!text.empty()) {
@@ -57,8 +83,6 @@ std::string Hex(const TziRecord& record)
     }
     return text;
 }
-
-}  // namespace
 
 bool IsPlainInfText(const std::string& text)
 {
@@ -133,6 +157,20 @@ std::string WriteInf(const InfSource& source, const std::vector<WindowsZone>& zo
             inf.Line(Value(dynamicKey, std::to_string(year), kFlagBinary,
                            Hex(dynamic.years[size_t(year - dynamic.firstYear)])));
         }
+    }
+    // The trace: what the machine now carries, for detection rules and --check.
+    std::string zoneNames;
+    for (const WindowsZone& zone : zones) {
+        zoneNames += (zoneNames.empty() ? "" : " ") + zone.zoneName;
+    }
+    const std::pair<const char*, std::string> trace[] = {
+        {kTraceTzdata, source.databaseVersion},
+        {kTraceCldr, source.mappingRelease.empty() ? "none" : source.mappingRelease},
+        {kTraceProgram, source.programVersion},
+        {kTraceZones, zoneNames},
+    };
+    for (const auto& [name, data] : trace) {
+        inf.Line(Value(kDefinitionsKey, name, kFlagString, Quoted(data)));
     }
     return inf.Take();
 }

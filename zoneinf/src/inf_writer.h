@@ -5,6 +5,8 @@
 #include "windows_zone.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,8 +24,18 @@ struct InfSource {
 
 // ASCII with CR LF line ends. For each zone: DelReg of the old
 // "Dynamic DST" (SetupAPI runs DelReg before AddReg), then TZI, Dynamic DST
-// and, only where missing, Display, Std and Dlt.
+// and, only where missing, Display, Std and Dlt; last the trace
+// (definitions_trace.h).
 std::string WriteInf(const InfSource& source, const std::vector<WindowsZone>& zones);
+
+// The pieces of an INF line. A string quoted, with '"' and '%' doubled as
+// SetupAPI reads them ("50%" gives "\"50%%\""); the text must hold no
+// control character, which no INF string can carry.
+std::string InfString(const std::string& text);
+// AddReg flags as "0x00010001".
+std::string InfFlags(unsigned flags);
+// Bytes as "2c,01,00,00".
+std::string InfHexList(std::span<const std::uint8_t> bytes);
 
 // Whether a text (a key, a file name) can stand in an INF string and a
 // registry path as it is: printable ASCII without \, " or %.

@@ -7,11 +7,13 @@
 #include "errors.h"
 #include "inf_writer.h"
 #include "live_registry.h"
+#include "messages.h"
 #include "options.h"
 #include "shared_keys.h"
 #include "text_decoder.h"
 #include "whole_file.h"
 #include "tz_database.h"
+#include "undo_writer.h"
 #include "windows_zone.h"
 #include "windows_zone_map.h"
 
@@ -67,7 +69,7 @@ std::vector<CheckInput> CheckInputs(const Options& options)
     }
     const std::optional<RegistrySnapshot> live = ReadLiveRegistry();
     if (!live) {
-        throw Failure(kExitUsage, "--check needs a FILE: a registry export or an INF");
+        throw Failure(kExitUsage, _("--check needs a FILE: a registry export or an INF"));
     }
     return {{"registry", [live] { return DefinitionsOf(*live, "registry"); }}};
 }
@@ -82,17 +84,15 @@ void RequireSameLocalTime(const TzDatabase& database, const std::string& zone, c
     if (!disagreement) {
         return;
     }
-    std::string message = "'" + key + "' is " + mainZone + "'s key, shared by " + zone + ", and from " +
-                          FormatInstant(disagreement->firstDifference) + " " + zone + " is " +
-                          FormatOffset(disagreement->zoneOffset) + " where " + mainZone + " is " +
-                          FormatOffset(disagreement->mainOffset) + "; ";
-    if (disagreement->lastYear < years.last) {
-        message += "they agree from " + std::to_string(disagreement->lastYear + 1) + " (--from " +
-                   std::to_string(disagreement->lastYear + 1) + "), or";
-    } else {
-        message += "they still differ in " + std::to_string(years.last) + ";";
-    }
-    throw Failure(kExitUsage, message + " --windows-key names a key knowingly");
+    const bool agreeLater = disagreement->lastYear < years.last;
+    throw Failure(kExitUsage,
+                  Fill(agreeLater ? _("'%1' is %2's key, shared by %3, and from %4 %3 is %5 where %2 is %6; "
+                                      "they agree from %7 (--from %7), or --windows-key names a key knowingly")
+                                  : _("'%1' is %2's key, shared by %3, and from %4 %3 is %5 where %2 is %6; "
+                                      "they still differ in %7; --windows-key names a key knowingly"),
+                       {key, mainZone, zone, FormatInstant(disagreement->firstDifference),
+                        FormatOffset(disagreement->zoneOffset), FormatOffset(disagreement->mainOffset),
+                        std::to_string(agreeLater ? disagreement->lastYear + 1 : years.last)}));
 }
 
 // The zones to write, by current name, and their keys, from the command
@@ -118,7 +118,7 @@ std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& opt
                 return database.SameZone(a, b);
             });
             if (!key) {
-                throw Failure(kExitUsage, "CLDR maps no Windows key to '" + given + "'; name one with --windows-key");
+                throw Failure(kExitUsage, Fill(_("CLDR maps no Windows key to '%1'; name one with --windows-key"), {given}));
             }
             const std::string mainZone = database.CurrentName(*map->MainZoneOf(*key));
             if (mainZone != zone) {
@@ -130,8 +130,7 @@ std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& opt
         }
         for (size_t earlier = 0; earlier < zones.size(); ++earlier) {
             if (zones[earlier].first == *key) {
-                throw Failure(kExitUsage, "'" + given + "' and '" + options.zones[earlier] + "' both map to '" +
-                                              *key + "'");
+                throw Failure(kExitUsage, Fill(_("'%1' and '%2' both map to '%3'"), {given, options.zones[earlier], *key}));
             }
         }
         zones.emplace_back(*key, zone);
@@ -142,8 +141,8 @@ std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& opt
 int Generate(const Options& options)
 {
     if (options.windowsKey && !IsWindowsKeyName(*options.windowsKey)) {
-        throw Failure(kExitUsage, "'" + *options.windowsKey + "' is no Windows key name (printable ASCII, no \\, \" "
-                                  "or %, at most " + std::to_string(kMaxKeyNameLength) + " characters)");
+        throw Failure(kExitUsage, Fill(_("'%1' is no Windows key name (printable ASCII, no \\, \" or %, at most %2 characters)"),
+                                       {*options.windowsKey, std::to_string(kMaxKeyNameLength)}));
     }
     const TzDatabase database = OpenDatabase(options);
     const YearRange years = YearsOf(options, CurrentYear());
@@ -156,7 +155,7 @@ int Generate(const Options& options)
     for (const auto& [key, zone] : ZonesToWrite(options, database, map ? &*map : nullptr, years)) {
         zones.push_back(BuildWindowsZone(database.Load(zone), zone, key, years, options.approximate));
         for (const YearOffsets& year : zones.back().approximated) {
-            WriteStandardError("zoneinf: approximated " + zone + " (" + key + ") " + DescribeChanges(year) + "\n");
+            WriteStandardError("zoneinf: " + Fill(_("approximated %1 (%2) %3"), {zone, key, DescribeChanges(year)}) + "\n");
         }
     }
     InfSource source;
@@ -183,6 +182,7 @@ int Generate(const Options& options)
 
 int main(int argc, char** argv)
 {
+    UseUsersLanguage();
     try {
         std::vector<std::string> arguments = ProgramArguments(argc, argv);
         std::vector<char*> pointers;
@@ -192,7 +192,7 @@ int main(int argc, char** argv)
         pointers.push_back(nullptr);
         const Options options = ParseOptions(int(arguments.size()), pointers.data());
         if (options.help) {
-            WriteStandardOutput(kUsage);
+            WriteStandardOutput(_(kUsage));
             return kExitSuccess;
         }
         if (options.version) {
@@ -209,12 +209,15 @@ int main(int argc, char** argv)
             return RunCheck(inputs, OpenDatabase(options), LoadMapping(options), years, options.json,
                             options.verbose);
         }
+        if (options.undo) {
+            return RunUndo(options, [&] { return OpenDatabase(options); }, [&] { return LoadMapping(options); });
+        }
         return Generate(options);
     } catch (const Failure& failure) {
         // Messages quote the input: escaped, one line whatever it holds.
         WriteStandardError("zoneinf: " + EscapeForTerminal(failure.what()) + "\n");
         if (failure.status() == kExitUsage) {
-            WriteStandardError("Try 'zoneinf --help' for more information.\n");
+            WriteStandardError(std::string(_("Try 'zoneinf --help' for more information.")) + "\n");
         }
         return failure.status();
     } catch (const std::exception& error) {

@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include "errors.h"
+#include "messages.h"
 
 #include <charconv>
 #include <getopt.h>
@@ -9,47 +10,52 @@
 namespace zoneinf {
 
 const char* const kUsage =
-    "Usage: zoneinf [OPTION]... ZONE...\n"
-    "  or:  zoneinf [OPTION]... --all\n"
-    "  or:  zoneinf [OPTION]... --check FILE...\n"
-    "Write the Windows definitions of IANA time zones (TZI and Dynamic DST\n"
-    "records) as an INF file for zonechange.exe, or check the definitions\n"
-    "exported from a Windows machine against the time zone database.\n"
-    "\n"
-    "  -a, --all                every Windows zone CLDR maps for territory 001\n"
-    "  -o, --output=FILE        write the INF to FILE, whole or not at all\n"
-    "      --from=YEAR          first year (default 1970; for --check this year)\n"
-    "      --to=YEAR            last year (default 2037)\n"
-    "      --approximate        write the closest record for a year no record\n"
-    "                           describes, and name the year\n"
-    "      --windows-key=NAME   Windows key for the one ZONE, instead of CLDR's\n"
-    "      --zoneinfo=DIR       compiled database (default /usr/share/zoneinfo;\n"
-    "                           zoneinf.exe has its own copy)\n"
-    "      --windows-zones=FILE CLDR's Windows zone mapping, windowsZones.json or\n"
-    "                           windowsZones.xml (default: the one zoneinf ships;\n"
-    "                           zoneinf.exe has its own copy)\n"
-    "  -c, --check              check each FILE, a 'reg export' of the Time Zones\n"
-    "                           key (or an INF), against the database; with\n"
-    "                           several, each line starts with the file's name\n"
-    "                           and a summary ends the report; zoneinf.exe with\n"
-    "                           no FILE checks its machine's own registry\n"
-    "      --json               with --check: the report as one JSON document\n"
-    "  -v, --verbose            with --check: name the keys left unchecked\n"
-    "  -h, --help               display this help and exit\n"
-    "  -V, --version            output version information and exit\n"
-    "\n"
-    "Exit status:\n"
-    "  0  success; with --check, no zone differs\n"
-    "  1  with --check, some zone differs from the database or is malformed\n"
-    "     (with several files, the worst status of any file: 3 over 1 over 0)\n"
-    "  2  bad usage: option, year, zone name or Windows key; a zone that\n"
-    "     would change the local time of its Windows key's main zone\n"
-    "  3  an input cannot be read: the database, the mapping, the checked file\n"
-    "  4  a year that no Windows record describes (see --approximate)\n"
-    "  5  the output cannot be written\n"
-    "\n"
-    "Example: zoneinf America/Asuncion -o paraguay.inf\n"
-    "See zoneinf(1) for the whole workflow.\n";
+    N_("Usage: zoneinf [OPTION]... ZONE...\n"
+       "  or:  zoneinf [OPTION]... --all\n"
+       "  or:  zoneinf [OPTION]... --check FILE...\n"
+       "  or:  zoneinf --undo=EXPORT [OPTION]... ZONE...|--all\n"
+       "Write the Windows definitions of IANA time zones (TZI and Dynamic DST\n"
+       "records) as an INF file for zonechange.exe, or check the definitions\n"
+       "exported from a Windows machine against the time zone database.\n"
+       "\n"
+       "  -a, --all                every Windows zone CLDR maps for territory 001\n"
+       "  -o, --output=FILE        write the INF to FILE, whole or not at all\n"
+       "      --from=YEAR          first year (default 1970; for --check this year)\n"
+       "      --to=YEAR            last year (default 2037)\n"
+       "      --approximate        write the closest record for a year no record\n"
+       "                           describes, and name the year\n"
+       "      --windows-key=NAME   Windows key for the one ZONE, instead of CLDR's\n"
+       "      --zoneinfo=DIR       compiled database (default /usr/share/zoneinfo;\n"
+       "                           zoneinf.exe has its own copy)\n"
+       "      --windows-zones=FILE CLDR's Windows zone mapping, windowsZones.json or\n"
+       "                           windowsZones.xml (default: the one zoneinf ships;\n"
+       "                           zoneinf.exe has its own copy)\n"
+       "  -c, --check              check each FILE, a 'reg export' of the Time Zones\n"
+       "                           key (or an INF), against the database; with\n"
+       "                           several, each line starts with the file's name\n"
+       "                           and a summary ends the report; zoneinf.exe with\n"
+       "                           no FILE checks its machine's own registry\n"
+       "      --json               with --check: the report as one JSON document\n"
+       "      --undo=EXPORT        write the INF that puts back the definitions a\n"
+       "                           'reg export' taken before holds for each ZONE\n"
+       "                           (a Windows key or an IANA zone), or --all\n"
+       "  -v, --verbose            with --check: name the keys left unchecked\n"
+       "  -h, --help               display this help and exit\n"
+       "  -V, --version            output version information and exit\n"
+       "\n"
+       "Exit status:\n"
+       "  0  success; with --check, no zone differs\n"
+       "  1  with --check, some zone differs from the database or is malformed\n"
+       "     (with several files, the worst status of any file: 3 over 1 over 0)\n"
+       "  2  bad usage: option, year, zone name or Windows key; a zone that\n"
+       "     would change the local time of its Windows key's main zone\n"
+       "  3  an input cannot be read: the database, the mapping, the checked file,\n"
+       "     the export to undo (or a value of it no INF can put back)\n"
+       "  4  a year that no Windows record describes (see --approximate)\n"
+       "  5  the output cannot be written\n"
+       "\n"
+       "Example: zoneinf America/Asuncion -o paraguay.inf\n"
+       "See zoneinf(1) for the whole workflow.\n");
 
 namespace {
 
@@ -59,7 +65,7 @@ int ParseYear(const char* option, const char* text)
     const char* end = text + std::char_traits<char>::length(text);
     const auto [last, error] = std::from_chars(text, end, year);
     if (error != std::errc() || last != end || year < 1800 || year > 2500) {
-        throw Failure(kExitUsage, std::string("invalid ") + option + " year '" + text + "' (1800 to 2500)");
+        throw Failure(kExitUsage, Fill(_("invalid %1 year '%2' (1800 to 2500)"), {option, text}));
     }
     return year;
 }
@@ -93,20 +99,20 @@ std::string OptionError(int result, char** argv, const option* longOptions)
             for (const option* match : matches) {
                 possibilities += std::string(" '--") + match->name + "'";
             }
-            return "option '" + given + "' is ambiguous; possibilities:" + possibilities;
+            return Fill(_("option '%1' is ambiguous; possibilities:%2"), {given, possibilities});
         }
         if (matches.empty()) {
-            return "unrecognized option '" + given + "'";
+            return Fill(_("unrecognized option '%1'"), {given});
         }
         const std::string name = std::string("--") + matches.front()->name;
-        return result == ':' ? "option '" + name + "' requires an argument"
-                             : "option '" + name + "' doesn't allow an argument";
+        return Fill(result == ':' ? _("option '%1' requires an argument") : _("option '%1' doesn't allow an argument"),
+                    {name});
     }
     const std::string name = std::string("-") + char(optopt);
-    return result == ':' ? "option '" + name + "' requires an argument" : "unrecognized option '" + name + "'";
+    return Fill(result == ':' ? _("option '%1' requires an argument") : _("unrecognized option '%1'"), {name});
 }
 
-enum LongOnly { kFrom = 256, kTo, kApproximate, kWindowsKey, kZoneinfo, kWindowsZones, kJson };
+enum LongOnly { kFrom = 256, kTo, kApproximate, kWindowsKey, kZoneinfo, kWindowsZones, kJson, kUndo };
 
 }  // namespace
 
@@ -124,6 +130,7 @@ Options ParseOptions(int argc, char** argv)
         // --check=FILE, the older form, is still taken.
         {"check", optional_argument, nullptr, 'c'},
         {"json", no_argument, nullptr, kJson},
+        {"undo", required_argument, nullptr, kUndo},
         {"verbose", no_argument, nullptr, 'v'},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
@@ -147,8 +154,8 @@ Options ParseOptions(int argc, char** argv)
         case kZoneinfo:
         case kWindowsZones:
             if (*optarg == '\0') {
-                throw Failure(kExitUsage, std::string("option '") + (c == kZoneinfo ? "--zoneinfo" : "--windows-zones") +
-                                              "' requires an argument");
+                throw Failure(kExitUsage, Fill(_("option '%1' requires an argument"),
+                                               {c == kZoneinfo ? "--zoneinfo" : "--windows-zones"}));
             }
             (c == kZoneinfo ? options.zoneinfo : options.windowsZones) = optarg;
             break;
@@ -159,6 +166,7 @@ Options ParseOptions(int argc, char** argv)
             }
             break;
         case kJson: options.json = true; break;
+        case kUndo: options.undo = optarg; break;
         case 'v': options.verbose = true; break;
         case 'h': options.help = true; break;
         case 'V': options.version = true; break;
@@ -175,22 +183,25 @@ Options ParseOptions(int argc, char** argv)
     if (options.check) {
         options.checkFiles.insert(options.checkFiles.end(), options.zones.begin(), options.zones.end());
         options.zones.clear();
-        if (options.all || options.output || options.windowsKey || options.approximate) {
-            throw Failure(kExitUsage, "--check takes no --all, --output, --windows-key or --approximate");
+        if (options.all || options.output || options.windowsKey || options.approximate || options.undo) {
+            throw Failure(kExitUsage, _("--check takes no --all, --output, --windows-key, --approximate or --undo"));
         }
     } else {
         if (options.json || options.verbose) {
-            throw Failure(kExitUsage, "--json and --verbose go with --check");
+            throw Failure(kExitUsage, _("--json and --verbose go with --check"));
         }
         if (options.all == !options.zones.empty()) {
-            throw Failure(kExitUsage, options.all ? "--all takes no ZONE" : "no ZONE given (or --all)");
+            throw Failure(kExitUsage, options.all ? _("--all takes no ZONE") : _("no ZONE given (or --all)"));
+        }
+        if (options.undo && (options.windowsKey || options.approximate || options.from || options.to)) {
+            throw Failure(kExitUsage, _("--undo takes no --windows-key, --approximate, --from or --to"));
         }
         if (options.windowsKey && options.zones.size() != 1) {
-            throw Failure(kExitUsage, "--windows-key goes with exactly one ZONE");
+            throw Failure(kExitUsage, _("--windows-key goes with exactly one ZONE"));
         }
     }
     if (options.from && options.to && *options.from > *options.to) {
-        throw Failure(kExitUsage, "--from is after --to");
+        throw Failure(kExitUsage, _("--from is after --to"));
     }
     return options;
 }
@@ -205,11 +216,10 @@ YearRange YearsOf(const Options& options, int currentYear)
     years.last = options.to.value_or(std::max(years.first, years.last));
     if (years.first > years.last) {
         // Name the option that was given: --check starts this year by default.
-        throw Failure(kExitUsage, options.from ? "--from " + std::to_string(years.first) + " is after the last year " +
-                                                     std::to_string(years.last)
-                                               : "--to " + std::to_string(years.last) + " is before " +
-                                                     std::to_string(years.first) +
-                                                     ", the first year by default; give --from too");
+        throw Failure(kExitUsage,
+                      Fill(options.from ? _("--from %1 is after the last year %2")
+                                        : _("--to %2 is before %1, the first year by default; give --from too"),
+                           {std::to_string(years.first), std::to_string(years.last)}));
     }
     return years;
 }

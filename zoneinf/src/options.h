@@ -21,6 +21,7 @@ struct Options {
     std::string windowsZones;  // empty: the default, likewise
     bool check = false;
     std::vector<std::string> checkFiles;  // --check's operands, in order
+    std::optional<std::string> undo;  // --undo's export
     bool json = false;
     bool verbose = false;
     bool help = false;

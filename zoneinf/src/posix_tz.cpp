@@ -52,7 +52,9 @@ bool ReadName(Cursor& cursor)
         return true;
     }
     const size_t start = cursor.position;
-    while (std::isalpha(static_cast<unsigned char>(cursor.Peek()))) {
+    // ASCII letters whatever the locale (std::isalpha takes é in Latin-1 ones).
+    const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    while (isLetter(cursor.Peek())) {
         ++cursor.position;
     }
     return cursor.position - start >= 3;

@@ -1,6 +1,8 @@
 #include "registry_export_reader.h"
 
+#include "definitions_trace.h"
 #include "errors.h"
+#include "messages.h"
 #include "inf_writer.h"
 
 #include <charconv>
@@ -11,7 +13,7 @@ namespace {
 
 [[noreturn]] void Unreadable(const std::string& name, size_t line, const std::string& what)
 {
-    throw Failure(kExitUnreadableInput, name + ": line " + std::to_string(line) + ": " + what);
+    throw Failure(kExitUnreadableInput, name + ": " + Fill(_("line %1: %2"), {std::to_string(line), what}));
 }
 
 // The path below HKLM of a key an export names in full, if it is there.
@@ -61,7 +63,7 @@ void ParseData(const std::string& data, RegistryValue& value)
         }
         value.type = kRegSz;
         if (position + 1 != data.size()) {
-            value.problem = "a string without its closing quote";
+            value.problem = _("a string without its closing quote");
             return;
         }
         value.data = Utf16LeFromUtf8(text);
@@ -73,7 +75,7 @@ void ParseData(const std::string& data, RegistryValue& value)
         const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number, 16);
         value.type = kRegDword;
         if (digits.size() != 8 || error != std::errc() || end != digits.data() + digits.size()) {
-            value.problem = "dword data that is not 8 hexadecimal digits";
+            value.problem = _("dword data that is not 8 hexadecimal digits");
             return;
         }
         value.data = {std::uint8_t(number), std::uint8_t(number >> 8), std::uint8_t(number >> 16),
@@ -87,23 +89,23 @@ void ParseData(const std::string& data, RegistryValue& value)
     } else if (StartsWithNoCase(data, "hex(")) {
         const size_t close = data.find("):");
         if (close == std::string::npos) {
-            value.problem = "hex( without '):'";
+            value.problem = _("hex( without '):'");
             return;
         }
         const auto [end, error] = std::from_chars(data.data() + 4, data.data() + close, value.type, 16);
         if (close == 4 || close > 12 || error != std::errc() || end != data.data() + close) {
-            value.problem = "a type in hex(...) that is no hexadecimal number";
+            value.problem = _("a type in hex(...) that is no hexadecimal number");
             return;
         }
         listStart = close + 2;
     } else {
         value.type = kRegNone;
-        value.problem = "data that is no string, dword or hex list";
+        value.problem = _("data that is no string, dword or hex list");
         return;
     }
     if (!ParseHexList(data.substr(listStart), value.data)) {
         value.data.clear();
-        value.problem = "a hex list with an item that is no byte";
+        value.problem = _("a hex list with an item that is no byte");
     }
 }
 
@@ -118,7 +120,7 @@ bool IsRegistryExport(const std::string& utf8)
 bool IsKeptKey(const std::string& path)
 {
     for (const char* keptKey : {kTimeZonesKey, "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation",
-                                "SOFTWARE\\zonechange\\Definitions"}) {
+                                kDefinitionsKey, kDefinitionsKey32}) {
         const std::string kept = keptKey;
         if (StartsWithNoCase(path, kept) && (path.size() == kept.size() || path[kept.size()] == '\\')) {
             return true;
@@ -177,7 +179,7 @@ RegistrySnapshot ReadRegistryExport(const DecodedText& text, const std::string& 
         }
         if (line.front() == '[') {
             if (line.back() != ']') {
-                Unreadable(name, number, "a key without its closing ']'");
+                Unreadable(name, number, _("a key without its closing ']'"));
             }
             const std::string path = line.substr(1, line.size() - 2);
             const auto below = path.empty() || path.front() == '-' ? std::nullopt : BelowHklm(path);
@@ -202,7 +204,7 @@ RegistrySnapshot ReadRegistryExport(const DecodedText& text, const std::string& 
             position = 1;
         }
         if (position >= line.size() || line[position] != '=') {
-            Unreadable(name, number, "not a registry value");
+            Unreadable(name, number, _("not a registry value"));
         }
         if (!currentKey) {
             continue;

@@ -1,6 +1,7 @@
 #include "shared_keys.h"
 
 #include "errors.h"
+#include "messages.h"
 
 #include <algorithm>
 
@@ -71,8 +72,8 @@ std::vector<SharedKeyNote> SurveySharedKeys(const WindowsZoneMap& map, const TzD
 
 Failure MappedZoneMissing(const TzDatabase& database, const std::string& zone, const std::string& windowsKey)
 {
-    return Failure(kExitUnreadableInput, "the mapping names " + zone + " for '" + windowsKey +
-                                             "', which the database in " + database.Source() + " lacks");
+    return Failure(kExitUnreadableInput, Fill(_("the mapping names %1 for '%2', which the database in %3 lacks"),
+                                              {zone, windowsKey, database.Source()}));
 }
 
 std::string DifferingYears(const ZoneDisagreement& disagreement)
@@ -86,11 +87,14 @@ std::string FormatSharedKeyNotes(const std::vector<SharedKeyNote>& notes)
 {
     std::string text;
     for (const SharedKeyNote& note : notes) {
-        text += "zoneinf: shared key '" + note.windowsKey + "' follows " + note.mainZone + "; ";
-        text += note.differing.size() == 1 ? "another of its zones differs:" : "others of its zones differ:";
+        std::string zones;
         for (size_t i = 0; i < note.differing.size(); ++i) {
-            text += (i == 0 ? " " : ", ") + note.differing[i].zone + " in " + DifferingYears(note.differing[i]);
+            zones += (i == 0 ? "" : ", ") + Fill(_("%1 in %2"), {note.differing[i].zone, DifferingYears(note.differing[i])});
         }
+        text += "zoneinf: " + Fill(TranslatePlural("shared key '%1' follows %2; another of its zones differs: %3",
+                                                   "shared key '%1' follows %2; others of its zones differ: %3",
+                                                   note.differing.size()),
+                                   {note.windowsKey, note.mainZone, zones});
         text += "\n";
     }
     return text;

@@ -1,6 +1,7 @@
 #include "tz_database.h"
 
 #include "errors.h"
+#include "messages.h"
 #include "tzif_reader.h"
 #include "whole_file.h"
 
@@ -67,7 +68,7 @@ bool TzDatabase::HasZone(const std::string& zoneName) const
 void TzDatabase::RequireZone(const std::string& zoneName) const
 {
     if (!HasZone(zoneName)) {
-        throw Failure(kExitUsage, "unknown time zone '" + zoneName + "' in " + Source());
+        throw Failure(kExitUsage, Fill(_("unknown time zone '%1' in %2"), {zoneName, Source()}));
     }
 }
 
@@ -77,7 +78,7 @@ ZoneTimeline TzDatabase::Load(const std::string& zoneName) const
     const auto bytes = files_->Read(zoneName);
     const std::string name = Source() + "/" + zoneName;
     if (!bytes) {
-        throw Failure(kExitUnreadableInput, name + ": cannot read");
+        throw Failure(kExitUnreadableInput, name + ": " + _("cannot read"));
     }
     return ParseTzif(*bytes, name);
 }

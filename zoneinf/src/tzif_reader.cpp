@@ -1,6 +1,7 @@
 #include "tzif_reader.h"
 
 #include "errors.h"
+#include "messages.h"
 #include "whole_file.h"
 
 #include <cstdint>
@@ -18,12 +19,12 @@ public:
     void Need(std::uint64_t count) const
     {
         if (bytes_.size() - position_ < count) {
-            Fail("truncated");
+            Fail(_("truncated"));
         }
     }
     [[noreturn]] void Fail(const std::string& what) const
     {
-        throw Failure(kExitUnreadableInput, name_ + ": not a usable TZif file (" + what + ")");
+        throw Failure(kExitUnreadableInput, name_ + ": " + Fill(_("not a usable TZif file (%1)"), {what}));
     }
     std::uint64_t Unsigned(int width)
     {
@@ -62,7 +63,7 @@ Header ReadHeader(ByteReader& reader)
 {
     reader.Need(44);
     if (reader.Bytes().compare(reader.Position(), 4, "TZif") != 0) {
-        reader.Fail("no TZif magic");
+        reader.Fail(_("no TZif magic"));
     }
     reader.Skip(4);
     Header header{};
@@ -75,7 +76,7 @@ Header ReadHeader(ByteReader& reader)
     header.typecnt = reader.Unsigned(4);
     header.charcnt = reader.Unsigned(4);
     if (header.typecnt == 0) {
-        reader.Fail("no local time types");
+        reader.Fail(_("no local time types"));
     }
     return header;
 }
@@ -101,39 +102,39 @@ ZoneTimeline ParseTzif(const std::string& bytes, const std::string& name)
     ByteReader reader(bytes, name);
     Header header = ReadHeader(reader);
     if (header.version < '2') {
-        reader.Fail("version 1 has no 64-bit data");
+        reader.Fail(_("version 1 has no 64-bit data"));
     }
     // Skip the 32-bit block; the 64-bit one after it is complete.
     reader.Skip(BlockSize(header, 4));
     header = ReadHeader(reader);
     if (header.leapcnt != 0) {
-        reader.Fail("leap seconds are counted (a \"right/\" tree)");
+        reader.Fail(_("leap seconds are counted (a \"right/\" tree)"));
     }
     // The counts are held to the bytes there before anything is allocated.
     reader.Need(BlockSize(header, 8));
     if ((header.isstdcnt != 0 && header.isstdcnt != header.typecnt) ||
         (header.isutcnt != 0 && header.isutcnt != header.typecnt) || header.typecnt > 256) {
-        reader.Fail("counts RFC 8536 does not allow");
+        reader.Fail(_("counts RFC 8536 does not allow"));
     }
     std::vector<std::int64_t> times(header.timecnt);
     for (auto& time : times) {
         time = reader.Signed(8);
         if (time < -kTimeLimit || time > kTimeLimit) {
-            reader.Fail("a transition beyond 2^59 seconds from 1970");
+            reader.Fail(_("a transition beyond 2^59 seconds from 1970"));
         }
     }
     std::vector<std::uint64_t> typeIndexes(header.timecnt);
     for (auto& index : typeIndexes) {
         index = reader.Unsigned(1);
         if (index >= header.typecnt) {
-            reader.Fail("transition to a missing type");
+            reader.Fail(_("transition to a missing type"));
         }
     }
     std::vector<Seconds> typeOffsets(header.typecnt);
     for (auto& offset : typeOffsets) {
         offset = Seconds{reader.Signed(4)};
         if (offset.count() < kLeastOffset || offset.count() > kGreatestOffset) {
-            reader.Fail("a UT offset of " + std::to_string(offset.count()) + " seconds");
+            reader.Fail(Fill(_("a UT offset of %1 seconds"), {std::to_string(offset.count())}));
         }
         reader.Skip(2);  // isdst, designation: only the offset counts here
     }
@@ -145,27 +146,27 @@ ZoneTimeline ParseTzif(const std::string& bytes, const std::string& name)
     const size_t footerStart = reader.Position() + 1;
     const size_t footerEnd = all.find('\n', footerStart);
     if (all[reader.Position()] != '\n' || footerEnd == std::string::npos) {
-        reader.Fail("no footer");
+        reader.Fail(_("no footer"));
     }
     const std::string footer = all.substr(footerStart, footerEnd - footerStart);
     if (!footer.empty()) {
         future = ParsePosixTz(footer);
         if (!future) {
-            reader.Fail("footer \"" + footer + "\" is not a TZ string this program reads");
+            reader.Fail(Fill(_("footer \"%1\" is not a TZ string this program reads"), {footer}));
         }
     }
 
     std::vector<Transition> transitions;
     for (size_t i = 0; i < times.size(); ++i) {
         if (i > 0 && times[i] <= times[i - 1]) {
-            reader.Fail("transitions out of order");
+            reader.Fail(_("transitions out of order"));
         }
         transitions.push_back({Instant{Seconds{times[i]}}, typeOffsets[typeIndexes[i]]});
     }
     // RFC 8536 holds the footer to the last transition's type; a file where
     // they part would give two offsets for the instant of that transition.
     if (future && !transitions.empty() && future->OffsetAt(transitions.back().at) != transitions.back().offset) {
-        reader.Fail("footer disagrees with the last transition");
+        reader.Fail(_("footer disagrees with the last transition"));
     }
     return ZoneTimeline(typeOffsets[0], std::move(transitions), std::move(future));
 }
@@ -174,7 +175,7 @@ ZoneTimeline ReadTzif(const std::filesystem::path& path)
 {
     const auto bytes = ReadFileWhole(path);
     if (!bytes) {
-        throw Failure(kExitUnreadableInput, path.string() + ": cannot read");
+        throw Failure(kExitUnreadableInput, path.string() + ": " + _("cannot read"));
     }
     return ParseTzif(*bytes, path.string());
 }

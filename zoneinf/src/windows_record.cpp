@@ -1,5 +1,7 @@
 #include "windows_record.h"
 
+#include "messages.h"
+
 #include <algorithm>
 
 namespace zoneinf {
@@ -49,20 +51,19 @@ std::optional<std::string> TimeDefect(const SystemTime& time, const char* which)
 {
     const std::string name = which;
     if (time.month > 12) {
-        return name + " month " + std::to_string(time.month);
+        return Fill(_("%1 month %2"), {name, std::to_string(time.month)});
     }
     if (time.month == 0) {
         return std::nullopt;
     }
     if (time.year == 0 && (time.day < 1 || time.day > 5 || time.dayOfWeek > 6)) {
-        return name + " occurrence " + std::to_string(time.day) + " of weekday " +
-               std::to_string(time.dayOfWeek);
+        return Fill(_("%1 occurrence %2 of weekday %3"), {name, std::to_string(time.day), std::to_string(time.dayOfWeek)});
     }
     if (time.year != 0 && (time.day < 1 || time.day > 31)) {
-        return name + " day " + std::to_string(time.day);
+        return Fill(_("%1 day %2"), {name, std::to_string(time.day)});
     }
     if (time.hour > 23 || time.minute > 59 || time.second > 59 || time.milliseconds > 999) {
-        return name + " time of day";
+        return Fill(_("%1 time of day"), {name});
     }
     return std::nullopt;
 }
@@ -98,7 +99,7 @@ std::optional<std::string> TziRecord::Defect() const
     for (std::int64_t minutes : {std::int64_t(bias), std::int64_t(bias) + standardBias,
                                  std::int64_t(bias) + daylightBias}) {
         if (minutes < -24 * 60 || minutes > 24 * 60) {
-            return "bias of " + std::to_string(minutes) + " minutes";
+            return Fill(_("bias of %1 minutes"), {std::to_string(minutes)});
         }
     }
     if (auto defect = TimeDefect(standardDate, "StandardDate")) {

@@ -1,6 +1,7 @@
 #include "windows_zone.h"
 
 #include "errors.h"
+#include "messages.h"
 #include "record_builder.h"
 #include "record_evaluator.h"
 
@@ -73,9 +74,8 @@ WindowsZone BuildWindowsZone(const ZoneTimeline& timeline, const std::string& zo
         if (!record) {
             if (!approximate) {
                 throw Failure(kExitIndescribable,
-                              zoneName + " (" + windowsKey + "): no Windows record describes " +
-                                  DescribeChanges(offsets) +
-                                  "; --approximate writes the closest one");
+                              Fill(_("%1 (%2): no Windows record describes %3; --approximate writes the closest one"),
+                                   {zoneName, windowsKey, DescribeChanges(offsets)}));
             }
             record = ClosestRecord(offsets);
             zone.approximated.push_back(offsets);

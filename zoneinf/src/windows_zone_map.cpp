@@ -2,6 +2,7 @@
 
 #include "cldr_mapping_reader.h"
 #include "errors.h"
+#include "messages.h"
 #include "inf_writer.h"
 #include "tz_database.h"
 #include "whole_file.h"
@@ -15,11 +16,11 @@ namespace zoneinf {
 
 namespace {
 
-// A text from the file as a message can show it, quoted: bytes outside
-// printable ASCII as \xNN, long texts cut.
+// A text from the file as a message can show it: bytes outside printable
+// ASCII as \xNN, long texts cut.
 std::string Shown(const std::string& text)
 {
-    std::string shown = "'";
+    std::string shown;
     for (unsigned char c : text.substr(0, 80)) {
         if (c < 0x20 || c > 0x7e || c == '\\') {
             static const char kHex[] = "0123456789ABCDEF";
@@ -28,7 +29,7 @@ std::string Shown(const std::string& text)
             shown += char(c);
         }
     }
-    return shown + (text.size() > 80 ? "...'" : "'");
+    return text.size() > 80 ? shown + "..." : shown;
 }
 
 bool IsTerritory(const std::string& text)
@@ -45,7 +46,7 @@ WindowsZoneMap WindowsZoneMap::Load(const std::filesystem::path& file)
 {
     const auto text = ReadFileWhole(file);
     if (!text) {
-        throw Failure(kExitUnreadableInput, file.string() + ": cannot read the Windows zone mapping");
+        throw Failure(kExitUnreadableInput, file.string() + ": " + _("cannot read the Windows zone mapping"));
     }
     return Parse(*text, file.string());
 }
@@ -55,8 +56,8 @@ WindowsZoneMap WindowsZoneMap::Parse(const std::string& bytes, const std::string
     const size_t first = bytes.find_first_not_of(" \t\r\n", bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0);
     const char opening = first == std::string::npos ? '\0' : bytes[first];
     if (opening != '<' && opening != '{') {
-        throw Failure(kExitUnreadableInput, name + ": cannot read the Windows zone mapping "
-                                                   "(neither CLDR's windowsZones.xml nor its windowsZones.json)");
+        throw Failure(kExitUnreadableInput, name + ": " +
+                            _("cannot read the Windows zone mapping (neither CLDR's windowsZones.xml nor its windowsZones.json)"));
     }
     const MappingDocument document = opening == '<' ? ReadCldrXml(bytes, name) : ReadCldrJson(bytes, name);
 
@@ -67,42 +68,42 @@ WindowsZoneMap WindowsZoneMap::Parse(const std::string& bytes, const std::string
     for (size_t index = 0; index < document.entries.size(); ++index) {
         const MappingEntry& entry = document.entries[index];
         const auto refuse = [&](const std::string& why) {
-            throw Failure(kExitUnreadableInput, name + ": mapZone " + std::to_string(index + 1) + ": " + why);
+            throw Failure(kExitUnreadableInput, name + ": " + Fill(_("mapZone %1: %2"), {std::to_string(index + 1), why}));
         };
         if (!IsWindowsKeyName(entry.windowsKey)) {
-            refuse(Shown(entry.windowsKey) + " is no Windows key name (printable ASCII, no \\, \" or %, "
-                   "1 to " + std::to_string(kMaxKeyNameLength) + " characters)");
+            refuse(Fill(_("'%1' is no Windows key name (printable ASCII, no \\, \" or %, 1 to %2 characters)"),
+                        {Shown(entry.windowsKey), std::to_string(kMaxKeyNameLength)}));
         }
         if (!IsTerritory(entry.territory)) {
-            refuse(Shown(entry.territory) + " is no territory (e.g. 001, PY)");
+            refuse(Fill(_("'%1' is no territory (e.g. 001, PY)"), {Shown(entry.territory)}));
         }
         if (!keysAndTerritories.emplace(entry.windowsKey, entry.territory).second) {
-            refuse("'" + entry.windowsKey + "' is defined twice for territory " + entry.territory);
+            refuse(Fill(_("'%1' is defined twice for territory %2"), {entry.windowsKey, entry.territory}));
         }
         ZoneMapping mapping{entry.windowsKey, entry.territory, {}};
         std::istringstream zones(entry.zones);
         for (std::string zone; zones >> zone;) {
             if (!TzDatabase::IsZoneName(zone)) {
-                refuse(Shown(zone) + " is no zone name (relative, without '..', of letters, digits and ._+-/)");
+                refuse(Fill(_("'%1' is no zone name (relative, without '..', of letters, digits and ._+-/)"), {Shown(zone)}));
             }
             const auto [earlier, added] = keyOfZone.emplace(zone, entry.windowsKey);
             if (!added && earlier->second != entry.windowsKey) {
-                refuse(zone + " is mapped to both '" + earlier->second + "' and '" + entry.windowsKey + "'");
+                refuse(Fill(_("%1 is mapped to both '%2' and '%3'"), {zone, earlier->second, entry.windowsKey}));
             }
             mapping.zones.push_back(zone);
         }
         if (mapping.zones.empty()) {
-            refuse("'" + entry.windowsKey + "' has no zone for territory " + entry.territory);
+            refuse(Fill(_("'%1' has no zone for territory %2"), {entry.windowsKey, entry.territory}));
         }
         map.mappings_.push_back(std::move(mapping));
     }
     if (map.mappings_.empty()) {
-        throw Failure(kExitUnreadableInput, name + ": no mapZone entries: not CLDR's Windows zone mapping");
+        throw Failure(kExitUnreadableInput, name + ": " + _("no mapZone entries: not CLDR's Windows zone mapping"));
     }
     for (const ZoneMapping& mapping : map.mappings_) {
         if (!keysAndTerritories.contains({mapping.windowsKey, "001"})) {
             throw Failure(kExitUnreadableInput,
-                          name + ": '" + mapping.windowsKey + "' has no main zone (no territory 001)");
+                          name + ": " + Fill(_("'%1' has no main zone (no territory 001)"), {mapping.windowsKey}));
         }
     }
     return map;

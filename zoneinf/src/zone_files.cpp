@@ -2,6 +2,7 @@
 
 #include "built_in_data.h"
 #include "errors.h"
+#include "messages.h"
 #include "whole_file.h"
 
 #include <algorithm>
@@ -86,7 +87,7 @@ std::unique_ptr<ZoneFiles> OpenZoneFolder(const fs::path& folder)
 {
     std::error_code error;
     if (!fs::is_directory(folder, error)) {
-        throw Failure(kExitUnreadableInput, Utf8FromPath(folder) + ": no time zone database here");
+        throw Failure(kExitUnreadableInput, Utf8FromPath(folder) + ": " + _("no time zone database here"));
     }
     return std::make_unique<ZoneFolder>(folder);
 }

@@ -60,11 +60,12 @@ std::string ReadBytes(const std::filesystem::path& path)
     return bytes.str();
 }
 
-Run RunZoneinf(const std::string& arguments)
+Run RunZoneinf(const std::string& arguments, const std::string& environment)
 {
     const auto folder = ScratchFolder("run");
     const std::string out = (folder / "out").string(), err = (folder / "err").string();
-    const std::string command = std::string(ZONEINF_BINARY) + " " + arguments + " >" + out + " 2>" + err;
+    const std::string command = "env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG " + environment + " " +
+                                std::string(ZONEINF_BINARY) + " " + arguments + " >" + out + " 2>" + err;
     Run run;
     const int status = std::system(command.c_str());
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -31,6 +31,8 @@ struct Run {
     std::string output;
     std::string errors;
 };
-Run RunZoneinf(const std::string& arguments);
+// In the C locale unless `environment` ("LANGUAGE=es LC_ALL=C.UTF-8")
+// says otherwise, so messages are English whatever the caller's locale.
+Run RunZoneinf(const std::string& arguments, const std::string& environment = "LC_ALL=C");
 
 }  // namespace zoneinf::testing

@@ -2,6 +2,7 @@
 #include "whole_file.h"
 
 #include "errors.h"
+#include "messages.h"
 
 #include <algorithm>
 #include <array>
@@ -222,8 +223,9 @@ std::optional<std::string> ReadFileWhole(const std::filesystem::path& path)
         used += size_t(count);
         if (used > kMaxInputBytes) {
             ::close(descriptor);
-            throw Failure(kExitUnreadableInput, path.string() + ": over " + std::to_string(kMaxInputBytes >> 20) +
-                                                    " MiB, larger than any input of zoneinf");
+            throw Failure(kExitUnreadableInput, path.string() + ": " +
+                                                    Fill(_("over %1 MiB, larger than any input of zoneinf"),
+                                                         {std::to_string(kMaxInputBytes >> 20)}));
         }
     }
 }

@@ -1,5 +1,6 @@
 // The machine's registry, read-only (KEY_READ, as any user may), in its
-// 64-bit view whatever the program's own.
+// 64-bit view whatever the program's own; zonechange's trace where its
+// 32-bit INF left it.
 #include "live_registry.h"
 
 #include "errors.h"
@@ -13,13 +14,13 @@ namespace zoneinf {
 
 namespace {
 
-constexpr REGSAM kAccess = KEY_READ | KEY_WOW64_64KEY;
-
 class Key {
 public:
-    Key(HKEY parent, const std::wstring& path)
+    // `view`: KEY_WOW64_64KEY, the machine's own; KEY_WOW64_32KEY, the one
+    // 32-bit programs see (WOW6432Node).
+    Key(HKEY parent, const std::wstring& path, REGSAM view = KEY_WOW64_64KEY)
     {
-        status_ = ::RegOpenKeyExW(parent, path.c_str(), 0, kAccess, &key_);
+        status_ = ::RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ | view, &key_);
     }
     ~Key()
     {
@@ -51,12 +52,13 @@ std::vector<std::wstring> SubkeysOf(HKEY key)
     }
 }
 
-// Every value of a key, its data as stored.
-void AddKey(RegistrySnapshot& snapshot, HKEY parent, const std::wstring& path, int depth)
+// Every value of a key, its data as stored; false when it cannot be opened.
+bool AddKey(RegistrySnapshot& snapshot, HKEY parent, const std::wstring& path, int depth,
+            REGSAM view = KEY_WOW64_64KEY)
 {
-    const Key key(parent, path);
+    const Key key(parent, path, view);
     if (key.status() != ERROR_SUCCESS) {
-        return;
+        return false;
     }
     RegistryKey found{Utf8FromWide(path), {}};
     std::vector<wchar_t> name(16384);
@@ -81,9 +83,10 @@ void AddKey(RegistrySnapshot& snapshot, HKEY parent, const std::wstring& path, i
     snapshot.keys.push_back(std::move(found));
     if (depth > 0) {
         for (const std::wstring& subkey : SubkeysOf(key.get())) {
-            AddKey(snapshot, parent, path + L"\\" + subkey, depth - 1);
+            AddKey(snapshot, parent, path + L"\\" + subkey, depth - 1, view);
         }
     }
+    return true;
 }
 
 }  // namespace
@@ -99,7 +102,12 @@ std::optional<RegistrySnapshot> ReadLiveRegistry()
     RegistrySnapshot snapshot{"registry", {}};
     AddKey(snapshot, HKEY_LOCAL_MACHINE, timeZones, 2);  // each zone and its Dynamic DST
     AddKey(snapshot, HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation", 0);
-    AddKey(snapshot, HKEY_LOCAL_MACHINE, L"SOFTWARE\\zonechange\\Definitions", 1);
+    // zonechange.exe is a 32-bit program: its INF's trace is in the 32-bit
+    // view on 64-bit Windows, and in the only one elsewhere.
+    const std::wstring trace = L"SOFTWARE\\zonechange\\Definitions";
+    if (!AddKey(snapshot, HKEY_LOCAL_MACHINE, trace, 1, KEY_WOW64_32KEY)) {
+        AddKey(snapshot, HKEY_LOCAL_MACHINE, trace, 1);
+    }
     return snapshot;
 }
 

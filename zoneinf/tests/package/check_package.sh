@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# One check of the built Debian package, by name:
+# One check of the built Debian package, by name (the Spanish manual page
+# and catalogue with the English ones):
 #   check_package.sh CHECK DEB UNPACKED_DIR VERSION
 set -euo pipefail
 check=$1 deb=$2 unpacked=$3 version=$4
@@ -10,6 +11,7 @@ if [ ! -f "$deb" ]; then
 fi
 binary=$unpacked/usr/bin/zoneinf
 manual=$unpacked/usr/share/man/man1/zoneinf.1.gz
+spanish_manual=$unpacked/usr/share/man/es/man1/zoneinf.1.gz
 
 # The long options a text lists, one per line, sorted.
 long_options() { grep -oE -- '--[a-z][a-z-]*' | sort -u; }
@@ -27,7 +29,8 @@ unpacked_binary_runs)
 contents)
     dpkg-deb -c "$deb"
     listing=$(dpkg-deb -c "$deb" | awk '{print $6}')
-    for path in ./usr/bin/zoneinf ./usr/share/man/man1/zoneinf.1.gz ./usr/share/doc/zoneinf/README.md \
+    for path in ./usr/bin/zoneinf ./usr/share/man/man1/zoneinf.1.gz ./usr/share/man/es/man1/zoneinf.1.gz \
+        ./usr/share/locale/es/LC_MESSAGES/zoneinf.mo ./usr/share/doc/zoneinf/README.md \
         ./usr/share/doc/zoneinf/copyright ./usr/share/doc/zoneinf/changelog.gz \
         ./usr/share/zoneinf/windowsZones.json; do
         grep -qxF "$path" <<<"$listing" || { echo "missing: $path" >&2; exit 1; }
@@ -54,16 +57,27 @@ lintian)
     lintian --fail-on error --display-level '>=warning' "$deb"
     ;;
 manual_page)
-    warnings=$(MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null)
-    [ -z "$warnings" ] || { echo "$warnings" >&2; exit 1; }
+    for page in "$manual" "$spanish_manual"; do
+        warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+        [ -z "$warnings" ] || { echo "$page: $warnings" >&2; exit 1; }
+    done
     MANWIDTH=80 man -l "$manual" 2>/dev/null | grep -q '^EXIT STATUS'
+    MANWIDTH=80 LC_ALL=C.UTF-8 man -l "$spanish_manual" 2>/dev/null | grep -q '^ESTADO DE SALIDA'
     ;;
 help_matches_manual_page)
     from_help=$("$binary" --help | long_options)
     from_page=$(zcat "$manual" | sed -n '/^\.SH OPTIONS/,/^\.SH/p' | sed 's/\\-/-/g' | long_options)
-    echo "--help:       $(echo $from_help)"
-    echo "manual page:  $(echo $from_page)"
-    [ -n "$from_help" ] && [ "$from_help" = "$from_page" ]
+    from_spanish_page=$(zcat "$spanish_manual" | sed -n '/^\.SH OPCIONES/,/^\.SH/p' | sed 's/\\-/-/g' | long_options)
+    # The packaged catalogue's --help, as a Spanish locale shows it.
+    from_catalogue=$(msgunfmt "$unpacked/usr/share/locale/es/LC_MESSAGES/zoneinf.mo" |
+        awk '/^"Usage: zoneinf/{usage = 1} usage && /^msgstr/{print; while ((getline line) > 0 && line ~ /^"/) print line; exit}' |
+        long_options)
+    echo "--help:                $(echo $from_help)"
+    echo "manual page:           $(echo $from_page)"
+    echo "Spanish manual page:   $(echo $from_spanish_page)"
+    echo "Spanish --help:        $(echo $from_catalogue)"
+    [ -n "$from_help" ] && [ "$from_help" = "$from_page" ] && [ "$from_help" = "$from_spanish_page" ] &&
+        [ "$from_help" = "$from_catalogue" ]
     ;;
 *)
     echo "unknown check $check" >&2

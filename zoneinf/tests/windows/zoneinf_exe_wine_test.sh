@@ -52,7 +52,8 @@ check "--check of the live registry: the Linux build's lines for its export" \
     same_as_linux --check before.reg -- --check
 check "  ... which flag a stale zone (status 1)" status_is 1 exe --check
 check "  ... and name the machine's zone" grep -q '^current zone .*: ' "$work/exe.out"
-grep -o '^[^ ].* Standard Time  [A-Za-z_/]*  from' "$work/exe.out" | sed 's/  .*//' >"$work/flagged.txt"
+sed -n 's/^\(.*  from \).*/\1/p' "$work/exe.out" >"$work/flagged.txt"  # "KEY  ZONE  from "
+current=$(sed -n 's/^current zone \(.*\): .*/\1/p' "$work/exe.out")
 
 for zones in "America/Asuncion" "Europe/Volgograd Asia/Jerusalem --from 2000" "--approximate Africa/Casablanca --to 2030"; do
     # shellcheck disable=SC2086
@@ -66,7 +67,6 @@ check "  ... the same bytes" same_files linux.inf exe.inf
 check "--version names the program and the releases built in" \
     sh -c "cd '$work/tool' && '$wine' zoneinf.exe --version | grep -q '^tzdata 20.* (built in)' && '$wine' zoneinf.exe --version | grep -q 'CLDR .*built in'"
 
-current=$(sed -n 's/^current zone \(.*\): .*/\1/p' "$work/exe.out")
 mv "$work/tool/exe.inf" "$work/tool/all.inf"
 check "zonechange.exe applies zoneinf.exe's INF, re-selecting '$current' (status 0)" \
     status_is 0 in_tool zonechange.exe /i all.inf /z "$current"

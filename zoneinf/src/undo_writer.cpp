@@ -1,0 +1,247 @@
+#include "undo_writer.h"
+
+#include "definitions_trace.h"
+#include "errors.h"
+#include "messages.h"
+#include "exported_definitions.h"
+#include "inf_writer.h"
+#include "text_decoder.h"
+#include "tz_database.h"
+#include "whole_file.h"
+#include "windows_zone_map.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace zoneinf {
+
+namespace {
+
+// AddReg flags (setupapi.h).
+constexpr unsigned kFlagString = 0x00000000;        // FLG_ADDREG_TYPE_SZ
+constexpr unsigned kFlagExpandString = 0x00020000;  // FLG_ADDREG_TYPE_EXPAND_SZ
+constexpr unsigned kFlagBinary = 0x00000001;        // FLG_ADDREG_BINVALUETYPE: bytes, of the type in the high word
+constexpr unsigned kFlagDword = 0x00010001;         // FLG_ADDREG_TYPE_DWORD
+constexpr unsigned kFlagNone = 0x00020001;          // FLG_ADDREG_TYPE_NONE
+constexpr unsigned kFlagKeyOnly = 0x00000010;       // FLG_ADDREG_KEYONLY
+
+// SetupAPI's limit on one string, in characters (MAX_INF_STRING_LENGTH);
+// a binary value's line is kept within it too.
+constexpr size_t kMaxInfString = 4096;
+constexpr size_t kMaxBinaryBytes = 1024;
+
+// The values zoneinf's INF writes on a zone's key itself.
+const char* const kValuesZoneinfWrites[] = {"Display", "Std", "Dlt", "TZI"};
+
+[[noreturn]] void CannotPutBack(const RegistryKey& key, const RegistryValue& value, const std::string& why)
+{
+    throw Failure(kExitUnreadableInput,
+                  Fill(_("HKLM\\%1, value '%2': %3; no INF line can put it back exactly"),
+                       {EscapeForTerminal(key.path), EscapeForTerminal(value.name), why}));
+}
+
+// Whether an INF string can carry the text: no control character (a line
+// end would end the line) and within SetupAPI's limit.
+bool FitsInfString(const std::string& text)
+{
+    const bool control = std::any_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+    });
+    return !control && Utf16LeFromUtf8(text).size() / 2 <= kMaxInfString;
+}
+
+std::string AddRegLine(const RegistryKey& key, const RegistryValue& value)
+{
+    if (!value.problem.empty()) {
+        CannotPutBack(key, value, Fill(_("data that cannot be read (%1)"), {value.problem}));
+    }
+    if (!FitsInfString(value.name)) {
+        CannotPutBack(key, value, _("a name with a control character, or too long"));
+    }
+    const std::string head = "HKLM," + InfString(key.path) + "," + InfString(value.name) + ",";
+    if (value.type == kRegSz || value.type == kRegExpandSz) {
+        const std::string text = Utf8FromUtf16Le(value.data);
+        if (Utf16LeFromUtf8(text) != value.data) {
+            CannotPutBack(key, value, _("a string that is not whole UTF-16 text with one terminator"));
+        }
+        if (!FitsInfString(text)) {
+            CannotPutBack(key, value, _("a string with a control character, or longer than 4096 characters"));
+        }
+        return head + InfFlags(value.type == kRegSz ? kFlagString : kFlagExpandString) + "," + InfString(text);
+    }
+    if (value.type == kRegDword) {
+        if (value.data.size() != 4) {
+            CannotPutBack(key, value, Fill(_("a REG_DWORD of %1 bytes"), {std::to_string(value.data.size())}));
+        }
+        const std::uint32_t number = value.data[0] | value.data[1] << 8 | value.data[2] << 16 |
+                                     std::uint32_t(value.data[3]) << 24;
+        return head + InfFlags(kFlagDword) + "," + std::to_string(number);
+    }
+    if (value.type > 0xFFFF) {
+        CannotPutBack(key, value, Fill(_("type %1, above what AddReg flags can name"), {std::to_string(value.type)}));
+    }
+    if (value.data.size() > kMaxBinaryBytes) {
+        CannotPutBack(key, value, Fill(_("%1 bytes, more than one INF line holds"), {std::to_string(value.data.size())}));
+    }
+    // Type 0 and 2 in the high word would read as FLG_ADDREG_TYPE_BINARY
+    // and FLG_ADDREG_TYPE_NONE; 1 as FLG_ADDREG_TYPE_DWORD (strings and
+    // DWORDs are written above).
+    const unsigned flags = value.type == kRegNone     ? kFlagNone
+                           : value.type == kRegBinary ? kFlagBinary
+                                                      : value.type << 16 | kFlagBinary;
+    return head + InfFlags(flags) + (value.data.empty() ? "" : "," + InfHexList(value.data));
+}
+
+// Whether `path` is `key` or below it, compared as Windows compares names.
+bool IsAtOrBelow(const std::string& path, const std::string& key)
+{
+    return StartsWithNoCase(path, key) && (path.size() == key.size() || path[key.size()] == '\\');
+}
+
+// CR LF text as UTF-16 LE with its byte-order mark.
+std::string Utf16File(const std::string& utf8)
+{
+    std::vector<std::uint8_t> units = Utf16LeFromUtf8(utf8);
+    units.resize(units.size() - 2);  // the terminator a REG_SZ carries
+    return "\xFF\xFE" + std::string(units.begin(), units.end());
+}
+
+}  // namespace
+
+std::string WriteUndoInf(const RegistrySnapshot& before, const std::vector<std::string>& windowsKeys,
+                         const std::string& programVersion)
+{
+    std::vector<std::string> zoneKeys;
+    for (const std::string& windowsKey : windowsKeys) {
+        zoneKeys.push_back(std::string(kTimeZonesKey) + "\\" + windowsKey);
+    }
+    std::string delReg;
+    std::string addReg;
+    const auto line = [](std::string& section, const std::string& text) { section += text + "\r\n"; };
+    for (const std::string& zoneKey : zoneKeys) {
+        line(delReg, "HKLM," + InfString(zoneKey + "\\Dynamic DST"));
+        const auto key = std::find_if(before.keys.begin(), before.keys.end(),
+                                      [&](const RegistryKey& found) { return EqualNoCase(found.path, zoneKey); });
+        for (const char* name : kValuesZoneinfWrites) {
+            const bool held = key != before.keys.end() &&
+                              std::any_of(key->values.begin(), key->values.end(),
+                                          [&](const RegistryValue& value) { return EqualNoCase(value.name, name); });
+            if (!held) {
+                line(delReg, "HKLM," + InfString(zoneKey) + "," + InfString(name));
+            }
+        }
+    }
+    line(delReg, "HKLM," + InfString(kDefinitionsKey));
+    for (RegistryKey key : before.keys) {
+        // The trace as a 64-bit export names it goes back where zonechange.exe,
+        // a 32-bit program, writes it: under the name its INFs give.
+        const std::string trace32 = kDefinitionsKey32;
+        if (IsAtOrBelow(key.path, trace32)) {
+            key.path = kDefinitionsKey + key.path.substr(trace32.size());
+        }
+        const bool restored = IsAtOrBelow(key.path, kDefinitionsKey) ||
+                              std::any_of(zoneKeys.begin(), zoneKeys.end(),
+                                          [&](const std::string& zoneKey) { return IsAtOrBelow(key.path, zoneKey); });
+        if (!restored) {
+            continue;
+        }
+        if (!FitsInfString(key.path)) {
+            throw Failure(kExitUnreadableInput,
+                          Fill(_("HKLM\\%1: a key name no INF line can carry"), {EscapeForTerminal(key.path)}));
+        }
+        if (key.values.empty()) {
+            line(addReg, "HKLM," + InfString(key.path) + ",," + InfFlags(kFlagKeyOnly));
+        }
+        for (const RegistryValue& value : key.values) {
+            line(addReg, AddRegLine(key, value));
+        }
+    }
+
+    std::string inf;
+    line(inf, "; Puts back the Windows time-zone definitions a registry export held, value for value.");
+    line(inf, "; Written by zoneinf " + programVersion + " (--undo) for:");
+    for (const std::string& windowsKey : windowsKeys) {
+        line(inf, ";   " + windowsKey);
+    }
+    line(inf, "; Deletes Dynamic DST, the values the export lacks and zoneinf's trace, then");
+    line(inf, "; writes every value the export holds. Apply elevated, like the INF it undoes.");
+    line(inf, "");
+    line(inf, "[Version]");
+    line(inf, "Signature=\"$Windows NT$\"");
+    line(inf, "");
+    line(inf, "[DefaultInstall]");
+    line(inf, "DelReg=Undo.DelReg");
+    line(inf, "AddReg=Undo.AddReg");
+    line(inf, "");
+    line(inf, "[Undo.DelReg]");
+    inf += delReg + "\r\n";
+    line(inf, "[Undo.AddReg]");
+    inf += addReg;
+    return Utf16File(inf);
+}
+
+int RunUndo(const Options& options, const std::function<TzDatabase()>& openDatabase,
+            const std::function<WindowsZoneMap()>& loadMapping)
+{
+    const std::string& path = *options.undo;
+    const auto bytes = ReadFileWhole(PathFromUtf8(path));
+    if (!bytes) {
+        throw Failure(kExitUnreadableInput, path + ": " + _("cannot read (missing, unreadable or empty)"));
+    }
+    const RegistrySnapshot snapshot = ReadSnapshot(*bytes, path);
+    if (snapshot.format.compare(0, 3, "INF") == 0) {
+        throw Failure(kExitUnreadableInput, path + ": " + _("an INF, not a registry export of the machine's definitions"));
+    }
+    const ExportedDefinitions definitions = DefinitionsOf(snapshot, path);
+    const auto heldKey = [&](const std::string& name) -> std::optional<std::string> {
+        for (const ExportedZone& zone : definitions.zones) {
+            if (EqualNoCase(zone.windowsKey, name)) {
+                return zone.windowsKey;
+            }
+        }
+        return std::nullopt;
+    };
+    std::vector<std::string> keys;
+    if (options.all) {
+        for (const ExportedZone& zone : definitions.zones) {
+            keys.push_back(zone.windowsKey);
+        }
+    }
+    // ZONE operands: a key the export holds, or an IANA zone whose key it holds.
+    std::optional<TzDatabase> database;
+    std::optional<WindowsZoneMap> map;
+    for (const std::string& given : options.zones) {
+        std::optional<std::string> key = heldKey(given);
+        if (!key) {
+            if (!database) {
+                database.emplace(openDatabase());
+                map.emplace(loadMapping());
+            }
+            if (!database->HasZone(given)) {
+                throw Failure(kExitUsage, Fill(_("'%1' is neither a key %2 holds nor a time zone"), {EscapeForTerminal(given), path}));
+            }
+            const auto mapped = map->KeyFor(given, [&](const std::string& a, const std::string& b) {
+                return database->SameZone(a, b);
+            });
+            if (!mapped) {
+                throw Failure(kExitUsage, Fill(_("CLDR maps no Windows key to '%1'; name the key"), {given}));
+            }
+            key = heldKey(*mapped);
+            if (!key) {
+                throw Failure(kExitUsage, Fill(_("%1 holds no key '%2' (%3): nothing to put back"), {path, *mapped, given}));
+            }
+        }
+        if (std::find(keys.begin(), keys.end(), *key) == keys.end()) {
+            keys.push_back(*key);
+        }
+    }
+    const std::string inf = WriteUndoInf(snapshot, keys, ZONEINF_VERSION);
+    if (options.output) {
+        WriteFileWhole(*options.output, inf);
+    } else {
+        WriteStandardOutput(inf);
+    }
+    return kExitSuccess;
+}
+
+}  // namespace zoneinf

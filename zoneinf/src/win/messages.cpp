@@ -1,0 +1,50 @@
+// zoneinf.exe has no libintl and is one file with nothing beside it: it
+// carries the compiled Spanish catalogue (cmake/embed-catalogue.cmake) and
+// uses it where the user's Windows display language is Spanish. Its
+// console output is UTF-16 (WriteConsoleW), so accents show whatever the
+// console's code page.
+#include "messages.h"
+
+#include "mo_catalogue.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string_view>
+
+namespace zoneinf {
+
+std::string_view BuiltInSpanishCatalogue();
+
+namespace {
+
+std::optional<MoCatalogue> catalogue;
+
+}  // namespace
+
+void UseUsersLanguage()
+{
+    if (PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_SPANISH) {
+        catalogue = MoCatalogue::Open(BuiltInSpanishCatalogue());
+    }
+}
+
+const char* Translate(const char* english)
+{
+    const auto found = catalogue ? catalogue->Find(english) : std::nullopt;
+    // Translations end in the catalogue's NUL, so they can be handed out as C strings.
+    return found && !found->empty() ? found->data() : english;
+}
+
+const char* TranslatePlural(const char* singular, const char* plural, unsigned long count)
+{
+    const auto found = catalogue ? catalogue->Find(singular) : std::nullopt;
+    if (!found || found->empty()) {
+        return count == 1 ? singular : plural;
+    }
+    // Spanish has two forms, "zona\0zonas", the plural for every count but 1.
+    const std::size_t separator = found->find('\0');
+    return count == 1 || separator == std::string_view::npos ? found->data() : found->data() + separator + 1;
+}
+
+}  // namespace zoneinf

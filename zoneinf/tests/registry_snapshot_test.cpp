@@ -1,0 +1,67 @@
+// The snapshot the readers fill: every value of the kept keys, as Windows
+// stores it, whichever format held it.
+#include "errors.h"
+#include "exported_definitions.h"
+#include "inf_reader.h"
+#include "registry_export_reader.h"
+
+#include <gtest/gtest.h>
+
+namespace zoneinf {
+namespace {
+
+const RegistryValue& ValueOf(const RegistrySnapshot& snapshot, const std::string& path, const std::string& name)
+{
+    for (const RegistryKey& key : snapshot.keys) {
+        for (const RegistryValue& value : key.values) {
+            if (key.path == path && value.name == name) {
+                return value;
+            }
+        }
+    }
+    throw std::runtime_error("no value " + path + " " + name);
+}
+
+TEST(RegistrySnapshot, AnExportAndAnInfOfTheSameValuesFillTheSameSnapshot)
+{
+    const std::string zone = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\Hora de Asunci\xC3\xB3n";
+    const std::string information = "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation";
+    const std::string definitions = "SOFTWARE\\zonechange\\Definitions";
+    const std::string exported =
+        "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\" + zone + "]\r\n"
+        "\"Display\"=\"(UTC-03:00) Asunci\xC3\xB3n \\\"PY\\\"\"\r\n\"TZI\"=hex:b4,00,00,00\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\r\n\"Ignored\"=dword:00000001\r\n"
+        "[HKEY_LOCAL_MACHINE\\" + information + "]\r\n\"TimeZoneKeyName\"=\"Hora de Asunci\xC3\xB3n\"\r\n"
+        "\"Bias\"=dword:000000b4\r\n"
+        "[hkey_local_machine\\" + definitions + "]\r\n\"Sources\"=hex(7):61,00,00,00,00,00\r\n"
+        "[HKEY_LOCAL_MACHINE\\" + zone + "]\r\n\"tzi\"=hex:b4,00,00,00,01\r\n";
+    const std::string inf =
+        "[Version]\r\nSignature=\"$Windows NT$\"\r\n[DefaultInstall]\r\nAddReg=A\r\n[A]\r\n"
+        "HKLM,\"" + zone + "\",Display,0,\"(UTC-03:00) Asunci\xC3\xB3n \"\"PY\"\"\"\r\n"
+        "HKLM,\"" + zone + "\",TZI,1,b4,00,00,00\r\n"
+        "HKLM,\"SOFTWARE\\Other\",Ignored,0x10001,1\r\n"
+        "HKLM,\"" + information + "\",TimeZoneKeyName,,\"Hora de Asunci\xC3\xB3n\"\r\n"
+        "HKLM,\"" + information + "\",Bias,0x00010001,180\r\n"
+        "HKLM,\"" + definitions + "\",Sources,0x10000,\"a\"\r\n"
+        "HKLM,\"" + zone + "\",tzi,1,b4,00,00,00,01\r\n";
+    const std::vector<std::uint8_t> display = Utf16LeFromUtf8("(UTC-03:00) Asunci\xC3\xB3n \"PY\"");
+    for (const RegistrySnapshot& snapshot :
+         {ReadRegistryExport(DecodeText(exported, "zones.reg", TextEncoding::kUtf8), "zones.reg"),
+          ReadInf(DecodeText(inf, "zones.inf", TextEncoding::kUtf8), "zones.inf")}) {
+        SCOPED_TRACE(snapshot.format);
+        ASSERT_EQ(snapshot.keys.size(), 3u);  // the zone once, its two spellings of TZI one value
+        EXPECT_EQ(ValueOf(snapshot, zone, "Display").type, kRegSz);
+        EXPECT_EQ(ValueOf(snapshot, zone, "Display").data, display);
+        EXPECT_EQ(ValueOf(snapshot, zone, "tzi").data, (std::vector<std::uint8_t>{0xb4, 0, 0, 0, 1}));
+        EXPECT_EQ(ValueOf(snapshot, information, "Bias").data, (std::vector<std::uint8_t>{0xb4, 0, 0, 0}));
+        EXPECT_EQ(ValueOf(snapshot, definitions, "Sources").type, kRegMultiSz);
+        EXPECT_EQ(ValueOf(snapshot, definitions, "Sources").data, (std::vector<std::uint8_t>{'a', 0, 0, 0, 0, 0}));
+        const ExportedDefinitions read = DefinitionsOf(snapshot, "zones");
+        EXPECT_EQ(read.currentZoneKey, "Hora de Asunci\xC3\xB3n");
+        ASSERT_EQ(read.zones.size(), 1u);
+        EXPECT_EQ(read.zones[0].tzi->size(), 5u);
+    }
+}
+
+}  // namespace
+}  // namespace zoneinf
