@@ -87,6 +87,9 @@ ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::s
         const std::string relative = key.path.substr(timeZones.size() + 1);
         const size_t separator = relative.find('\\');
         const std::string keyName = relative.substr(0, separator);
+        if (keyName.empty()) {
+            continue;  // "Time Zones\\Dynamic DST": no key Windows could hold
+        }
         const std::string subkey = separator == std::string::npos ? "" : relative.substr(separator + 1);
         ExportedZone& zone = zones[LowerAscii(keyName)];
         if (zone.windowsKey.empty() || subkey.empty()) {
