@@ -1,8 +1,8 @@
-# cmake -DZONEINFO=DIR -DMAPPING=FILE -DOUTPUT=FILE -P embed-data.cmake
-# Writes the C++ source of built_in_data.h's tables: every TZif file of
-# the tree and tzdata.zi (not right/ and posix/, the leap-second and
-# duplicate trees; not localtime, the machine's own zone), a zone and its
-# links sharing one copy, and the mapping file.
+# cmake [-DZONEINFO=DIR] -DMAPPING=FILE -DOUTPUT=FILE -P embed-data.cmake
+# Writes the C++ source of built_in_data.h's tables: the mapping file, and
+# with ZONEINFO every TZif file of that tree and tzdata.zi (not right/ and
+# posix/, the leap-second and duplicate trees; not localtime, the machine's
+# own zone), a zone and its links sharing one copy.
 
 cmake_policy(SET CMP0009 NEW)  # links are listed, not followed
 
@@ -13,8 +13,11 @@ function(bytes_of file out)
     set(${out} "${hex}" PARENT_SCOPE)
 endfunction()
 
-file(GLOB_RECURSE files RELATIVE ${ZONEINFO} LIST_DIRECTORIES false ${ZONEINFO}/*)
-list(SORT files)
+set(files "")
+if(ZONEINFO)
+    file(GLOB_RECURSE files RELATIVE ${ZONEINFO} LIST_DIRECTORIES false ${ZONEINFO}/*)
+    list(SORT files)
+endif()
 set(contents "")    # real paths, one per copy, in order of first use
 set(table "")
 set(arrays "")
@@ -39,6 +42,14 @@ foreach(name IN LISTS files)
     string(APPEND table "    {\"${name}\", ${index}, Bytes(content${index}, ${size${index}})},\n")
 endforeach()
 
+# A build without the tree has no table: C++ has no empty arrays.
+if(table)
+    set(table "const BuiltInFile files[] = {\n${table}};\n")
+    set(files_returned files)
+else()
+    set(files_returned "{}")
+endif()
+
 get_filename_component(mapping_name ${MAPPING} NAME)
 bytes_of(${MAPPING} mapping_bytes)
 file(SIZE ${MAPPING} mapping_size)
@@ -58,12 +69,10 @@ std::string_view Bytes(const unsigned char* bytes, std::size_t size)
 ${arrays}
 const unsigned char mapping[] = {${mapping_bytes}};
 
-const BuiltInFile files[] = {
-${table}};
-
+${table}
 }  // namespace
 
-std::span<const BuiltInFile> BuiltInZoneFileTable() { return files; }
+std::span<const BuiltInFile> BuiltInZoneFileTable() { return ${files_returned}; }
 std::string_view BuiltInMappingName() { return \"${mapping_name}, built in\"; }
 std::string_view BuiltInMapping() { return Bytes(mapping, ${mapping_size}); }
 

@@ -43,8 +43,7 @@ std::string Replace(std::string text, const std::string& from, const std::string
 
 const WindowsZoneMap& Map()
 {
-    static const WindowsZoneMap map = WindowsZoneMap::Load(WindowsZoneMap::kDefaultFile);
-    return map;
+    return testing::CldrMapping();
 }
 
 CheckReport Check(const std::string& bytes, YearRange years = {2026, 2037})

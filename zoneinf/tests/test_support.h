@@ -2,8 +2,10 @@
 // folder, and instants written as text.
 #pragma once
 
+#include "built_in_data.h"
 #include "time_model.h"
 #include "tz_database.h"
+#include "windows_zone_map.h"
 
 #include <filesystem>
 #include <string>
@@ -14,6 +16,13 @@ inline const TzDatabase& SystemDatabase()
 {
     static const TzDatabase database(TzDatabase::kSystemFolder);
     return database;
+}
+
+// CLDR's mapping, as the program carries it.
+inline const WindowsZoneMap& CldrMapping()
+{
+    static const WindowsZoneMap map = WindowsZoneMap::Parse(std::string(BuiltInMapping()), "windowsZones.json");
+    return map;
 }
 
 // "2024-03-24T03:00:00Z" as an instant.

@@ -37,7 +37,7 @@ TEST(Trace, EveryInfLeavesOneAndCheckReportsIt)
         DefinitionsTraceOf(ReadSnapshot(testing::ReadBytes(inf), "zones.inf"));
     ASSERT_TRUE(trace);
     EXPECT_EQ(trace->tzdata, testing::SystemDatabase().Version());
-    EXPECT_EQ(trace->cldr, WindowsZoneMap::Load(WindowsZoneMap::kDefaultFile).Release());
+    EXPECT_EQ(trace->cldr, testing::CldrMapping().Release());
     EXPECT_EQ(trace->program, ZONEINF_VERSION);
     EXPECT_EQ(trace->zones, "America/Asuncion Europe/Dublin");
 

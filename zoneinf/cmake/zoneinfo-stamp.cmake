@@ -1,0 +1,37 @@
+# cmake -DZONEINFO=DIR -DOUTPUT=FILE -P zoneinfo-stamp.cmake
+# Run at every build of a program that carries the tzdata release: writes
+# FILE, "<release>\n<SHA-256 of the files built in>\n", only when that
+# changed, so that what depends on FILE is made again exactly when the
+# tree's files change. Their times tell nothing: dpkg gives installed files
+# the package's times, which may be older than the last build.
+cmake_policy(SET CMP0009 NEW)  # links are listed, not followed
+
+set(release unknown)
+if(EXISTS ${ZONEINFO}/tzdata.zi)
+    file(STRINGS ${ZONEINFO}/tzdata.zi first LIMIT_COUNT 1)
+    if(first MATCHES "^# version ([A-Za-z0-9._+-]+)$")
+        set(release ${CMAKE_MATCH_1})
+    endif()
+endif()
+
+# The files embed-data.cmake builds in, by name and content.
+file(GLOB_RECURSE files RELATIVE ${ZONEINFO} LIST_DIRECTORIES false ${ZONEINFO}/*)
+list(SORT files)
+set(listing "")
+foreach(name IN LISTS files)
+    if(name MATCHES "^(right|posix)/" OR name STREQUAL "localtime")
+        continue()
+    endif()
+    file(SHA256 ${ZONEINFO}/${name} hash)
+    string(APPEND listing "${name} ${hash}\n")
+endforeach()
+string(SHA256 tree_hash "${listing}")
+
+set(stamp "${release}\n${tree_hash}\n")
+if(EXISTS ${OUTPUT})
+    file(READ ${OUTPUT} previous)
+    if(previous STREQUAL stamp)
+        return()
+    endif()
+endif()
+file(WRITE ${OUTPUT} "${stamp}")
