@@ -9,7 +9,8 @@ set(ZONEINF_ZONEINFO_DIR /usr/share/zoneinfo CACHE PATH "Compiled tzdata release
 
 set(built_in_source ${CMAKE_CURRENT_BINARY_DIR}/built_in_data.cpp)
 set(built_in_arguments -DMAPPING=${ZONEINF_WINDOWS_ZONES_JSON})
-set(built_in_depends ${CMAKE_CURRENT_SOURCE_DIR}/cmake/embed-data.cmake ${ZONEINF_WINDOWS_ZONES_JSON})
+set(built_in_depends ${CMAKE_CURRENT_SOURCE_DIR}/cmake/embed-data.cmake ${CMAKE_CURRENT_SOURCE_DIR}/cmake/zoneinfo-files.cmake
+    ${ZONEINF_WINDOWS_ZONES_JSON})
 if(ZONEINF_BUILT_IN_TZDATA)
     set(ZONEINF_ZONEINFO_STAMP ${CMAKE_CURRENT_BINARY_DIR}/built-in-zoneinfo.stamp)
     add_custom_target(zoneinf_zoneinfo_stamp

@@ -4,7 +4,8 @@
 # posix/, the leap-second and duplicate trees; not localtime, the machine's
 # own zone), a zone and its links sharing one copy.
 
-cmake_policy(SET CMP0009 NEW)  # links are listed, not followed
+cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/zoneinfo-files.cmake)
 
 # "0x54,0x5a,..." for a file's bytes.
 function(bytes_of file out)
@@ -15,21 +16,13 @@ endfunction()
 
 set(files "")
 if(ZONEINFO)
-    file(GLOB_RECURSE files RELATIVE ${ZONEINFO} LIST_DIRECTORIES false ${ZONEINFO}/*)
-    list(SORT files)
+    zoneinfo_files_built_in(${ZONEINFO} files)
 endif()
 set(contents "")    # real paths, one per copy, in order of first use
 set(table "")
 set(arrays "")
 foreach(name IN LISTS files)
-    if(name MATCHES "^(right|posix)/" OR name STREQUAL "localtime")
-        continue()
-    endif()
     file(REAL_PATH ${ZONEINFO}/${name} real)
-    file(READ ${real} magic LIMIT 4 HEX)
-    if(NOT magic STREQUAL "545a6966" AND NOT name STREQUAL "tzdata.zi")
-        continue()
-    endif()
     list(FIND contents ${real} index)
     if(index EQUAL -1)
         list(LENGTH contents index)

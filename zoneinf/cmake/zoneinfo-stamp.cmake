@@ -4,7 +4,8 @@
 # changed, so that what depends on FILE is made again exactly when the
 # tree's files change. Their times tell nothing: dpkg gives installed files
 # the package's times, which may be older than the last build.
-cmake_policy(SET CMP0009 NEW)  # links are listed, not followed
+cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/zoneinfo-files.cmake)
 
 set(release unknown)
 if(EXISTS ${ZONEINFO}/tzdata.zi)
@@ -15,13 +16,9 @@ if(EXISTS ${ZONEINFO}/tzdata.zi)
 endif()
 
 # The files embed-data.cmake builds in, by name and content.
-file(GLOB_RECURSE files RELATIVE ${ZONEINFO} LIST_DIRECTORIES false ${ZONEINFO}/*)
-list(SORT files)
+zoneinfo_files_built_in(${ZONEINFO} files)
 set(listing "")
 foreach(name IN LISTS files)
-    if(name MATCHES "^(right|posix)/" OR name STREQUAL "localtime")
-        continue()
-    endif()
     file(SHA256 ${ZONEINFO}/${name} hash)
     string(APPEND listing "${name} ${hash}\n")
 endforeach()
