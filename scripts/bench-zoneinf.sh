@@ -12,8 +12,7 @@ runs=${1:-10}
 scripts/install-deps.sh
 cmake --preset zoneinf >/dev/null
 cmake --build --preset zoneinf --parallel 2 >/dev/null 2>&1
-# The package build reads the mapping where the package installs it.
-zoneinf=(build/zoneinf/zoneinf/zoneinf --windows-zones deps/node_modules/cldr-core/supplemental/windowsZones.json)
+zoneinf=(build/zoneinf/zoneinf/zoneinf)
 export_file=build/zoneinf-bench/wine-time-zones.reg
 [ -f "$export_file" ] || scripts/export-wine-time-zones.sh "$export_file" build/zoneinf-bench/wineprefix >/dev/null
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build and its tests need and
-# the machine lacks. Does nothing when all is there.
+# the machine lacks, and upgrades tzdata to the newest release Debian offers
+# (the tests, the .deb and zoneinf.exe's built-in copy use the machine's).
+# Does nothing, and says nothing, when all is there.
 set -euo pipefail
 
 packages=(
@@ -15,6 +17,11 @@ packages=(
     gettext locales
 )
 
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+deps="$(cd "$(dirname "${BASH_SOURCE[0]}")/../deps" && pwd)"
+mkdir -p "$deps/src"
+
 missing=()
 # npm brings CLDR's mapping; the machines come with Node.js and npm, which
 # Debian's npm package would conflict with, so it is only a fallback.
@@ -25,33 +32,52 @@ for package in "${packages[@]}"; do
     fi
 done
 
+# The package lists, refreshed when a package is missing or when this
+# script last refreshed them over an hour ago: a new tzdata release is
+# known within the hour.
+lists_stamp=$deps/src/apt-lists-refreshed
+if ((${#missing[@]} > 0)) || [ -z "$(find "$lists_stamp" -mmin -60 2>/dev/null)" ]; then
+    if "${sudo[@]}" apt-get update -qq >/dev/null; then
+        touch "$lists_stamp"
+    else
+        echo "install-deps.sh: apt-get update failed; going on with the package lists as they are" >&2
+    fi
+fi
+
 if ((${#missing[@]} > 0)); then
     echo "Installing: ${missing[*]}"
-    sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    "${sudo[@]}" apt-get update
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# tzdata: the newest release apt knows of, an upgrade even when installed.
+installed=$(dpkg-query -W -f='${Version}' tzdata)
+candidate=$(apt-cache policy tzdata | sed -n 's/^ *Candidate: //p')
+if [ -n "$candidate" ] && [ "$candidate" != "(none)" ] && dpkg --compare-versions "$candidate" gt "$installed"; then
+    echo "Upgrading tzdata $installed to $candidate"
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --only-upgrade tzdata >/dev/null
 fi
 
 # CLDR's current Windows zone mapping, pinned by deps/package-lock.json
 # (npm's cldr-core; Debian's unicode-cldr-core is an older release).
-deps="$(cd "$(dirname "${BASH_SOURCE[0]}")/../deps" && pwd)"
 if [ ! -f "$deps/node_modules/cldr-core/supplemental/windowsZones.json" ]; then
     echo "Installing CLDR's mapping from npm into $deps"
     npm ci --prefix "$deps" --ignore-scripts --no-audit --no-fund
 fi
 
 # pugixml's source, for zoneinf.exe (MinGW-w64 has no pugixml package):
-# Debian's own source package, fetched and verified by apt with a source
-# list of its own, so the machine's apt configuration is left as it is.
-src="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/deps/src"
+# Debian's own source package, fetched and verified by apt from the archive
+# the machine's own sources name (scripts/deb-src-entry.sh writes the
+# deb-src entry), with a source list, package lists and cache of its own,
+# so the machine's apt configuration and state are left as they are.
+src=$deps/src
 if ! ls "$src"/pugixml_*.orig.tar.gz >/dev/null 2>&1; then
     echo "Fetching pugixml's Debian source into $src"
-    mkdir -p "$src/lists/partial"
-    echo 'deb-src http://deb.debian.org/debian bookworm main' >"$src/sources.list"
-    apt_options=(-o "Dir::Etc::SourceList=$src/sources.list" -o Dir::Etc::SourceParts=/dev/null
-                 -o "Dir::State::Lists=$src/lists")
-    apt-get "${apt_options[@]}" update >/dev/null
+    rm -rf "$src/lists" "$src/cache" "$src/sources.list.d" "$src/sources.list"
+    mkdir -p "$src/lists/partial" "$src/cache/archives/partial" "$src/sources.list.d"
+    "$(dirname "${BASH_SOURCE[0]}")/deb-src-entry.sh" libpugixml-dev >"$src/sources.list.d/pugixml.sources"
+    apt_options=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$src/sources.list.d"
+                 -o "Dir::State::Lists=$src/lists" -o "Dir::Cache=$src/cache")
+    apt-get "${apt_options[@]}" update -qq >/dev/null
     (cd "$src" && apt-get "${apt_options[@]}" source --download-only pugixml >/dev/null)
 fi
 
@@ -61,8 +87,6 @@ fi
 for spanish in es_ES es_PY; do
     locale -a 2>/dev/null | grep -qix "$spanish.utf-\?8" && continue
     echo "Generating the $spanish.UTF-8 locale"
-    sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     if grep -q "^# *$spanish.UTF-8 UTF-8" /etc/locale.gen; then
         "${sudo[@]}" sed -i "s/^# *\($spanish.UTF-8 UTF-8\)/\1/" /etc/locale.gen
     elif ! grep -q "^$spanish.UTF-8 UTF-8" /etc/locale.gen; then

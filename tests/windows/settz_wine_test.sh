@@ -3,16 +3,19 @@
 #   preview     for zones of both hemispheres, with and without daylight
 #               time, settz /n /s prints the key, biases and dates Windows
 #               itself reports for the zone in force (Wine follows the host's
-#               TZ), and /g prints that key;
+#               TZ, read from the tests' own time zone database through
+#               TZDIR, so the zones' rules stay put), and /g prints that key;
 #   bad_inputs  a table of refused command lines and malformed definitions:
 #               each ends with its documented status and sets nothing;
-#   chain       the real zonechange.exe applies zoneinf's Paraguay INF and
-#               starts settz, which hands Windows Paraguay's new record.
+#   chain       the real zonechange.exe applies zoneinf's Paraguay INF (from
+#               the tests' database, where Paraguay keeps UTC-3) and starts
+#               settz, which hands Windows Paraguay's new record.
 # Wine cannot make the final call (SetDynamicTimeZoneInformation aborts
 # there): the test build of settz records the record instead.
 # Usage: settz_wine_test.sh PART WORK_DIR SETTZ RECORDING_SETTZ ZONECHANGE CURRENT_ZONE_REPORT ZONEINF
+#            TEST_ZONEINFO TEST_MAPPING
 set -u
-part=$1 work=$2 settz=$3 recording=$4 zonechange=$5 report=$6 zoneinf=$7
+part=$1 work=$2 settz=$3 recording=$4 zonechange=$5 report=$6 zoneinf=$7 test_zoneinfo=$8 test_mapping=$9
 . "$(dirname "$0")/../../scripts/check-lines.sh"
 wine=/usr/lib/wine/wine64
 run=$work/$part
@@ -39,6 +42,7 @@ preview() {
                  America/Sao_Paulo America/St_Johns Australia/Sydney Pacific/Auckland
                  Asia/Tokyo Asia/Kolkata Asia/Kathmandu Africa/Johannesburg)
     local compared='TimeZoneKeyName|Bias|StandardDate|StandardBias|DaylightDate|DaylightBias'
+    export TZDIR=$test_zoneinfo
     for zone in "${zones[@]}"; do
         export TZ=$zone
         invoke "$report"
@@ -53,7 +57,7 @@ preview() {
         invoke "$run/real/settz.exe" /g
         check "$zone: settz /g prints \"$key\"" eval '[ $status = 0 ] && [ "$(cat "$run/out")" = "$key" ]'
     done
-    unset TZ
+    unset TZ TZDIR
 }
 
 bad_inputs() {
@@ -129,7 +133,8 @@ bad_inputs() {
 chain() {
     mkdir -p "$run/tool"
     cp "$zonechange" "$recording" "$run/tool/"
-    check "zoneinf writes Paraguay's INF" "$zoneinf" America/Asuncion -o "$run/tool/paraguay.inf"
+    check "zoneinf writes Paraguay's INF" "$zoneinf" America/Asuncion --zoneinfo "$test_zoneinfo" \
+        --windows-zones "$test_mapping" -o "$run/tool/paraguay.inf"
     (cd "$run/tool" && invoke ./zonechange.exe /i paraguay.inf /z "Paraguay Standard Time"
      [ "$status" = 0 ]) 
     check "zonechange.exe applies it and starts settz (status 0)" test $? = 0

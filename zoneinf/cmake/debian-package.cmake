@@ -1,10 +1,10 @@
 # cmake --build --preset zoneinf --target package makes
 # zoneinf_<version>_amd64.deb: the optimised binary in /usr/bin, the manual
-# page in English and Spanish, the Spanish catalogue of its messages,
-# CLDR's Windows zone mapping in /usr/share/zoneinf (the program's
-# default), and the user's README, licences and changelog under
-# /usr/share/doc/zoneinf. Dependencies: tzdata, which it reads, and the
-# shared libraries it links, as dpkg-shlibdeps finds them.
+# page in English and Spanish, the Spanish catalogue of its messages, and
+# the user's README, licences and changelog under /usr/share/doc/zoneinf.
+# CLDR's Windows zone mapping is built into the binary. Dependencies:
+# tzdata, which it reads, and the shared libraries it links, as
+# dpkg-shlibdeps finds them.
 include(GNUInstallDirs)
 
 # Debian's usual hardening.
@@ -24,9 +24,10 @@ foreach(document doc/zoneinf.1 doc/zoneinf.es.1 doc/changelog)
 endforeach()
 add_custom_target(package_docs ALL DEPENDS ${compressed_docs})
 
-# debian/copyright: zoneinf's own, then the mapping's, under the Unicode
-# licence that comes with it (cldr-core's LICENSE), in the copyright
-# format's layout (each line indented, blank lines as " .").
+# debian/copyright: zoneinf's own, then the mapping's (built into the
+# binary from the source tree's copy), under the Unicode licence that comes
+# with it (cldr-core's LICENSE), in the copyright format's layout (each
+# line indented, blank lines as " .").
 get_filename_component(cldr_core ${ZONEINF_WINDOWS_ZONES_JSON} DIRECTORY)
 get_filename_component(cldr_core ${cldr_core} DIRECTORY)
 file(READ ${CMAKE_CURRENT_SOURCE_DIR}/doc/copyright zoneinf_copyright)
@@ -37,8 +38,10 @@ foreach(line IN LISTS unicode_licence)
         set(unicode_copyright "${CMAKE_MATCH_1}")
     endif()
 endforeach()
-string(CONCAT unicode_stanza "\nFiles: usr/share/zoneinf/windowsZones.json\nCopyright: ${unicode_copyright}\n"
-    "Comment: CLDR's Windows zone mapping, from npm's cldr-core.\nLicense: Unicode-3.0\n")
+string(CONCAT unicode_stanza "\nFiles: deps/node_modules/cldr-core/supplemental/windowsZones.json\n"
+    "Copyright: ${unicode_copyright}\n"
+    "Comment: CLDR's Windows zone mapping, from npm's cldr-core, built into /usr/bin/zoneinf.\n"
+    "License: Unicode-3.0\n")
 foreach(line IN LISTS unicode_licence)
     if(line STREQUAL "")
         string(APPEND unicode_stanza " .\n")
@@ -53,7 +56,6 @@ install(FILES ${package_docs}/zoneinf.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/m
 install(FILES ${package_docs}/zoneinf.es.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/es/man1 RENAME zoneinf.1.gz)
 install(FILES ${ZONEINF_SPANISH_CATALOGUE} DESTINATION ${CMAKE_INSTALL_LOCALEDIR}/es/LC_MESSAGES)
 install(FILES doc/README.md ${package_docs}/copyright ${package_docs}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES ${ZONEINF_WINDOWS_ZONES_JSON} DESTINATION ${CMAKE_INSTALL_DATADIR}/zoneinf)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zoneinf)

@@ -1,10 +1,11 @@
-# cmake -DZONEINFO=DIR -DMAPPING=FILE -DOUTPUT=FILE -P embed-data.cmake
-# Writes the C++ source of built_in_data.h's tables: every TZif file of
-# the tree and tzdata.zi (not right/ and posix/, the leap-second and
-# duplicate trees; not localtime, the machine's own zone), a zone and its
-# links sharing one copy, and the mapping file.
+# cmake [-DZONEINFO=DIR] -DMAPPING=FILE -DOUTPUT=FILE -P embed-data.cmake
+# Writes the C++ source of built_in_data.h's tables: the mapping file, and
+# with ZONEINFO every TZif file of that tree and tzdata.zi (not right/ and
+# posix/, the leap-second and duplicate trees; not localtime, the machine's
+# own zone), a zone and its links sharing one copy.
 
-cmake_policy(SET CMP0009 NEW)  # links are listed, not followed
+cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/zoneinfo-files.cmake)
 
 # "0x54,0x5a,..." for a file's bytes.
 function(bytes_of file out)
@@ -13,20 +14,15 @@ function(bytes_of file out)
     set(${out} "${hex}" PARENT_SCOPE)
 endfunction()
 
-file(GLOB_RECURSE files RELATIVE ${ZONEINFO} LIST_DIRECTORIES false ${ZONEINFO}/*)
-list(SORT files)
+set(files "")
+if(ZONEINFO)
+    zoneinfo_files_built_in(${ZONEINFO} files)
+endif()
 set(contents "")    # real paths, one per copy, in order of first use
 set(table "")
 set(arrays "")
 foreach(name IN LISTS files)
-    if(name MATCHES "^(right|posix)/" OR name STREQUAL "localtime")
-        continue()
-    endif()
     file(REAL_PATH ${ZONEINFO}/${name} real)
-    file(READ ${real} magic LIMIT 4 HEX)
-    if(NOT magic STREQUAL "545a6966" AND NOT name STREQUAL "tzdata.zi")
-        continue()
-    endif()
     list(FIND contents ${real} index)
     if(index EQUAL -1)
         list(LENGTH contents index)
@@ -38,6 +34,14 @@ foreach(name IN LISTS files)
     endif()
     string(APPEND table "    {\"${name}\", ${index}, Bytes(content${index}, ${size${index}})},\n")
 endforeach()
+
+# A build without the tree has no table: C++ has no empty arrays.
+if(table)
+    set(table "const BuiltInFile files[] = {\n${table}};\n")
+    set(files_returned files)
+else()
+    set(files_returned "{}")
+endif()
 
 get_filename_component(mapping_name ${MAPPING} NAME)
 bytes_of(${MAPPING} mapping_bytes)
@@ -58,12 +62,10 @@ std::string_view Bytes(const unsigned char* bytes, std::size_t size)
 ${arrays}
 const unsigned char mapping[] = {${mapping_bytes}};
 
-const BuiltInFile files[] = {
-${table}};
-
+${table}
 }  // namespace
 
-std::span<const BuiltInFile> BuiltInZoneFileTable() { return files; }
+std::span<const BuiltInFile> BuiltInZoneFileTable() { return ${files_returned}; }
 std::string_view BuiltInMappingName() { return \"${mapping_name}, built in\"; }
 std::string_view BuiltInMapping() { return Bytes(mapping, ${mapping_size}); }
 

@@ -1,7 +1,7 @@
-// The data a self-contained build carries (zoneinf.exe): the compiled
-// tzdata release and CLDR's Windows zone mapping, generated into
-// built_in_data.cpp at build time by cmake/embed-zoneinfo.cmake. Builds
-// without it (the Linux one reads the system's) define none of this.
+// The data the program carries, generated into built_in_data.cpp at build
+// time by cmake/embed-data.cmake: CLDR's Windows zone mapping in every
+// build, and in zoneinf.exe the compiled tzdata release (the Linux build
+// reads the system's, and its table is empty).
 #pragma once
 
 #include <cstddef>
@@ -18,7 +18,7 @@ struct BuiltInFile {
     std::string_view bytes;
 };
 
-// Sorted by name.
+// Sorted by name; empty in a build that carries no tzdata release.
 std::span<const BuiltInFile> BuiltInZoneFileTable();
 // The mapping file's name ("windowsZones.json") and bytes.
 std::string_view BuiltInMappingName();

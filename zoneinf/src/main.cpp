@@ -41,24 +41,18 @@ TzDatabase OpenDatabase(const Options& options)
     return TzDatabase(PathFromUtf8(options.zoneinfo));
 }
 
-// --windows-zones, or the mapping built into the program, or the system's.
+// --windows-zones, or CLDR's mapping built into the program.
 WindowsZoneMap LoadMapping(const Options& options)
 {
     if (options.windowsZones.empty()) {
-        if (!BuiltInMapping().empty()) {
-            return WindowsZoneMap::Parse(std::string(BuiltInMapping()), std::string(BuiltInMappingName()));
-        }
-        return WindowsZoneMap::Load(WindowsZoneMap::kDefaultFile);
+        return WindowsZoneMap::Parse(std::string(BuiltInMapping()), std::string(BuiltInMappingName()));
     }
     return WindowsZoneMap::Load(PathFromUtf8(options.windowsZones));
 }
 
 std::string MappingSource(const Options& options)
 {
-    if (options.windowsZones.empty()) {
-        return BuiltInMapping().empty() ? WindowsZoneMap::kDefaultFile : std::string(BuiltInMappingName());
-    }
-    return options.windowsZones;
+    return options.windowsZones.empty() ? std::string(BuiltInMappingName()) : options.windowsZones;
 }
 
 // --check's inputs: the files named, or the machine's own registry.

@@ -22,11 +22,6 @@ struct ZoneMapping {
 
 class WindowsZoneMap {
 public:
-    // The mapping zoneinf uses unless told otherwise: CLDR's JSON as the
-    // build found it (deps/, from npm's cldr-core) or as the package
-    // installs it (/usr/share/zoneinf/windowsZones.json).
-    static constexpr const char* kDefaultFile = ZONEINF_WINDOWS_ZONES;
-
     // Both throw Failure (kExitUnreadableInput) for a file that is no
     // mapping or breaks its rules: a key name that is not plain printable
     // ASCII of at most 127 characters without \, " or %; a zone name that

@@ -12,7 +12,7 @@ TEST(Language, SpanishWhereTheLocaleAsksForItEnglishElsewhere)
 {
     const auto folder = testing::ScratchFolder("language");
     const std::string inf = (folder / "paraguay.inf").string();
-    ASSERT_EQ(testing::RunZoneinf("America/Asuncion --from 2026 -o " + inf).status, 0);
+    ASSERT_EQ(testing::RunOnTestDatabase("America/Asuncion --from 2026 -o " + inf).status, 0);
     const char* const spanishHelp = "Uso: zoneinf [OPCIÓN]... ZONA...\n";
     const char* const spanishError = "zoneinf: zona horaria desconocida 'No/Such' en ";
     const char* const spanishHint = "Pruebe 'zoneinf --help' para más información.\n";
@@ -35,7 +35,7 @@ TEST(Language, SpanishWhereTheLocaleAsksForItEnglishElsewhere)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.environment) + " zoneinf " + c.arguments);
-        const testing::Run run = testing::RunZoneinf(c.arguments, c.environment);
+        const testing::Run run = testing::RunOnTestDatabase(c.arguments, c.environment);
         EXPECT_NE(run.output.find(c.inOutput), std::string::npos) << run.output.substr(0, 300);
         EXPECT_NE(run.errors.find(c.inErrors), std::string::npos) << run.errors;
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
@@ -60,18 +61,48 @@ std::string ReadBytes(const std::filesystem::path& path)
     return bytes.str();
 }
 
-Run RunZoneinf(const std::string& arguments, const std::string& environment)
+const std::string& SystemZoneinfo()
+{
+    static const std::string folder = [] {
+        const char* chosen = std::getenv("ZONEINF_TEST_SYSTEM_ZONEINFO");
+        return std::string(chosen && *chosen ? chosen : TzDatabase::kSystemFolder);
+    }();
+    return folder;
+}
+
+namespace {
+
+Run RunCommand(const std::string& zoneinf, const std::string& arguments, const std::string& environment)
 {
     const auto folder = ScratchFolder("run");
     const std::string out = (folder / "out").string(), err = (folder / "err").string();
     const std::string command = "env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG " + environment + " " +
-                                std::string(ZONEINF_BINARY) + " " + arguments + " >" + out + " 2>" + err;
+                                zoneinf + " " + arguments + " >" + out + " 2>" + err;
     Run run;
     const int status = std::system(command.c_str());
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.output = ReadBytes(out);
     run.errors = ReadBytes(err);
     return run;
+}
+
+}  // namespace
+
+std::string ZoneinfCommand()
+{
+    const bool chosen = SystemZoneinfo() != TzDatabase::kSystemFolder;
+    return std::string(ZONEINF_BINARY) + (chosen ? " --zoneinfo \"" + SystemZoneinfo() + "\"" : "");
+}
+
+Run RunZoneinf(const std::string& arguments, const std::string& environment)
+{
+    return RunCommand(ZoneinfCommand(), arguments, environment);
+}
+
+Run RunOnTestDatabase(const std::string& arguments, const std::string& environment)
+{
+    return RunCommand(ZONEINF_BINARY " --zoneinfo " ZONEINF_TEST_DATABASE " --windows-zones " ZONEINF_TEST_MAPPING,
+                      arguments, environment);
 }
 
 }  // namespace zoneinf::testing

@@ -1,19 +1,52 @@
-// Shared by zoneinf's tests: the system database and mapping, a scratch
-// folder, and instants written as text.
+// Shared by zoneinf's tests: the databases and mappings they read, a
+// scratch folder, instants written as text, and zoneinf itself run.
+//
+// Two databases. The tests' own (tests/data/tzsource, compiled by the
+// build) holds a few zones whose facts the tests name: a year's changes, a
+// first difference, the years no record describes. The system's is the one
+// zoneinf reads by default; what the tests expect of it is computed from
+// it, so they pass on any tzdata release. ZONEINF_TEST_SYSTEM_ZONEINFO in
+// the environment names another compiled tree to take as the system's, to
+// run the tests against another release without changing the machine's.
 #pragma once
 
+#include "built_in_data.h"
 #include "time_model.h"
 #include "tz_database.h"
+#include "windows_zone_map.h"
 
 #include <filesystem>
 #include <string>
 
 namespace zoneinf::testing {
 
+// /usr/share/zoneinfo, or the tree ZONEINF_TEST_SYSTEM_ZONEINFO names.
+const std::string& SystemZoneinfo();
+
 inline const TzDatabase& SystemDatabase()
 {
-    static const TzDatabase database(TzDatabase::kSystemFolder);
+    static const TzDatabase database(SystemZoneinfo());
     return database;
+}
+
+// The tests' own database and the part of CLDR 48's mapping for its zones.
+inline const TzDatabase& TestDatabase()
+{
+    static const TzDatabase database(ZONEINF_TEST_DATABASE);
+    return database;
+}
+
+inline const WindowsZoneMap& TestMapping()
+{
+    static const WindowsZoneMap map = WindowsZoneMap::Load(ZONEINF_TEST_MAPPING);
+    return map;
+}
+
+// CLDR's mapping, as the program carries it.
+inline const WindowsZoneMap& CldrMapping()
+{
+    static const WindowsZoneMap map = WindowsZoneMap::Parse(std::string(BuiltInMapping()), "windowsZones.json");
+    return map;
 }
 
 // "2024-03-24T03:00:00Z" as an instant.
@@ -31,8 +64,14 @@ struct Run {
     std::string output;
     std::string errors;
 };
-// In the C locale unless `environment` ("LANGUAGE=es LC_ALL=C.UTF-8")
-// says otherwise, so messages are English whatever the caller's locale.
+// zoneinf's path for a shell, with --zoneinfo when the system's database
+// is another tree (ZONEINF_TEST_SYSTEM_ZONEINFO).
+std::string ZoneinfCommand();
+// On the system's database and the built-in mapping, in the C locale
+// unless `environment` ("LANGUAGE=es LC_ALL=C.UTF-8") says otherwise, so
+// messages are English whatever the caller's locale.
 Run RunZoneinf(const std::string& arguments, const std::string& environment = "LC_ALL=C");
+// On the tests' own database and mapping.
+Run RunOnTestDatabase(const std::string& arguments, const std::string& environment = "LC_ALL=C");
 
 }  // namespace zoneinf::testing

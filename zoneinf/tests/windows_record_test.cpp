@@ -1,5 +1,5 @@
 // Windows' records: their bytes, how Windows and Wine read them, and the
-// records the generator writes for the database's hard cases.
+// records the generator writes for the hard cases of the tests' database.
 #include "errors.h"
 #include "record_builder.h"
 #include "record_evaluator.h"
@@ -110,7 +110,7 @@ TEST(RecordBuilder, WritesTheRecordsWindowsShipsForSteadyRules)
         {"America/New_York", kEastern}, {"Australia/Sydney", kAusEastern}, {"Asia/Kolkata", kIndia}};
     for (const auto& [zone, shipped] : cases) {
         const WindowsZone built =
-            BuildWindowsZone(testing::SystemDatabase().Load(zone), zone, "Key", {1970, 2037}, false);
+            BuildWindowsZone(testing::TestDatabase().Load(zone), zone, "Key", {1970, 2037}, false);
         EXPECT_EQ(built.records.tzi, shipped) << zone;
         EXPECT_TRUE(built.futureExact) << zone;
         EXPECT_EQ(built.records.dynamic->years.size(), 68u);
@@ -142,7 +142,7 @@ TEST(RecordBuilder, DescribesHardYearsExactlyForBothReaders)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.zone) + " " + std::to_string(c.year) + ": " + c.why);
-        const YearOffsets offsets = testing::SystemDatabase().Load(c.zone).Year(c.year);
+        const YearOffsets offsets = testing::TestDatabase().Load(c.zone).Year(c.year);
         const auto record = DescribeYear(offsets);
         ASSERT_EQ(record.has_value(), c.describable);
         if (record) {
@@ -160,7 +160,7 @@ TEST(RecordBuilder, DescribesHardYearsExactlyForBothReaders)
 
 TEST(RecordBuilder, IndescribableYearFailsUnlessApproximated)
 {
-    const ZoneTimeline apia = testing::SystemDatabase().Load("Pacific/Apia");
+    const ZoneTimeline apia = testing::TestDatabase().Load("Pacific/Apia");
     try {
         BuildWindowsZone(apia, "Pacific/Apia", "Samoa Standard Time", {2010, 2012}, false);
         ADD_FAILURE() << "2011 was written";

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace zoneinf {
 namespace {
 
@@ -33,7 +35,7 @@ std::string Xml(const std::vector<std::array<std::string, 3>>& entries)
 
 TEST(Mapping, BothDistributionsReadAlike)
 {
-    const WindowsZoneMap json = WindowsZoneMap::Load(WindowsZoneMap::kDefaultFile);
+    const WindowsZoneMap& json = testing::CldrMapping();
     const WindowsZoneMap xml = WindowsZoneMap::Load(kDebianXml);
     EXPECT_EQ(json.Release(), "48");
     EXPECT_EQ(xml.Release(), "unknown") << "release 41's XML names none";
@@ -47,6 +49,20 @@ TEST(Mapping, BothDistributionsReadAlike)
     for (const std::string& bytes : {Json(entries), Xml(entries), "\xEF\xBB\xBF\r\n" + Json(entries)}) {
         EXPECT_EQ(WindowsZoneMap::Parse(bytes, "m").MainZoneOf("Paraguay Standard Time"), "America/Asuncion");
     }
+}
+
+// The tests' mapping is CLDR's own, cut to the zones of the tests' database.
+TEST(Mapping, TheTestsMappingIsPartOfCldrs)
+{
+    for (const auto& [key, zone] : testing::TestMapping().MainZones()) {
+        EXPECT_EQ(testing::CldrMapping().MainZoneOf(key), zone) << key;
+        for (const std::string& mapped : testing::TestMapping().ZonesOf(key)) {
+            const auto cldrs = testing::CldrMapping().ZonesOf(key);
+            EXPECT_NE(std::find(cldrs.begin(), cldrs.end(), mapped), cldrs.end()) << key << ": " << mapped;
+            EXPECT_TRUE(testing::TestDatabase().HasZone(testing::TestDatabase().CurrentName(mapped))) << mapped;
+        }
+    }
+    EXPECT_EQ(testing::TestMapping().Release(), testing::CldrMapping().Release());
 }
 
 TEST(Mapping, EntriesAnInfCannotCarryAreRefused)
@@ -107,7 +123,7 @@ TEST(Mapping, EntriesAnInfCannotCarryAreRefused)
 // in a tree without it, its symbolic links; no name leads out of the tree.
 TEST(Names, CurrentNamesAndNamesOutOfTheTree)
 {
-    const TzDatabase& database = testing::SystemDatabase();
+    const TzDatabase& database = testing::TestDatabase();
     for (const auto& [old, current] : {std::pair{"Asia/Calcutta", "Asia/Kolkata"}, {"Europe/Kiev", "Europe/Kyiv"},
                                        {"America/Godthab", "America/Nuuk"}, {"UTC", "Etc/UTC"},
                                        {"Europe/Paris", "Europe/Paris"}, {"No/Such", "No/Such"}}) {
@@ -115,9 +131,9 @@ TEST(Names, CurrentNamesAndNamesOutOfTheTree)
     }
     const auto tree = testing::ScratchFolder("tree");
     std::filesystem::create_directories(tree / "Asia");
-    std::filesystem::copy_file("/usr/share/zoneinfo/Asia/Kolkata", tree / "Asia/Kolkata");
+    std::filesystem::copy_file(ZONEINF_TEST_DATABASE "/Asia/Kolkata", tree / "Asia/Kolkata");
     std::filesystem::create_symlink("Kolkata", tree / "Asia/Calcutta");
-    std::filesystem::create_symlink("/usr/share/zoneinfo/UTC", tree / "Outside");
+    std::filesystem::create_symlink(ZONEINF_TEST_DATABASE "/UTC", tree / "Outside");
     const TzDatabase slim(tree);
     EXPECT_EQ(slim.CurrentName("Asia/Calcutta"), "Asia/Kolkata");
     EXPECT_EQ(slim.CurrentName("Outside"), "Outside") << "a link out of the tree names nothing in it";

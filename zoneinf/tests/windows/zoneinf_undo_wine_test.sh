@@ -8,9 +8,12 @@
 # zoneinf's INF adds), REG_EXPAND_SZ, REG_MULTI_SZ and REG_QWORD values.
 # zoneinf.exe's check of the live registry names the trace too, and
 # zoneinf.exe speaks Spanish where Windows' display language is Spanish.
+# zoneinf reads the system's database, or the tree ZONEINF_TEST_SYSTEM_ZONEINFO
+# names; the releases expected are the ones it reports.
 # Usage: zoneinf_undo_wine_test.sh ZONEINF ZONEINF_EXE ZONECHANGE_EXE SETTZ_EXE WORK_DIR
 set -u
-zoneinf=$1 zoneinf_exe=$2 zonechange=$3 settz=$4 work=$5
+zoneinf_program=$1 zoneinf_exe=$2 zonechange=$3 settz=$4 work=$5
+zoneinf() { "$zoneinf_program" --zoneinfo "${ZONEINF_TEST_SYSTEM_ZONEINFO:-/usr/share/zoneinfo}" "$@"; }
 
 rm -rf "$work"
 mkdir -p "$work/tool"
@@ -55,18 +58,18 @@ check "the machine is given an accent, quotes, %, no Dlt and three more types" \
 check "its definitions exported before the deployment" export_zones before.reg
 
 zones=(America/Asuncion Europe/Dublin Asia/Jerusalem Australia/Lord_Howe America/Caracas)
-check "zoneinf writes the INF for ${zones[*]}" "$zoneinf" --approximate -o "$work/tool/zones.inf" "${zones[@]}"
+check "zoneinf writes the INF for ${zones[*]}" zoneinf --approximate -o "$work/tool/zones.inf" "${zones[@]}"
 check "zoneinf writes the undo INF from the export" \
-    "$zoneinf" --undo "$work/before.reg" "${zones[@]}" -o "$work/tool/undo.inf"
+    zoneinf --undo "$work/before.reg" "${zones[@]}" -o "$work/tool/undo.inf"
 check "zonechange.exe applies the INF" apply zones.inf
 check "the definitions changed" export_zones deployed.reg
 check "  ... Paraguay's among them" eval '! same_values before.reg deployed.reg && grep -q "Paraguay Standard Time" "$work/diff.txt"'
 
-tzdata=$("$zoneinf" --version | sed -n 's/^tzdata \([^ ]*\).*/\1/p')
-cldr=$("$zoneinf" --version | sed -n 's/^CLDR \([^ ]*\).*/\1/p')
+tzdata=$(zoneinf --version | sed -n 's/^tzdata \([^ ]*\).*/\1/p')
+cldr=$(zoneinf --version | sed -n 's/^CLDR \([^ ]*\).*/\1/p')
 check "trace: TzdataRelease $tzdata" trace_value TzdataRelease "$tzdata"
 check "trace: CldrRelease $cldr" trace_value CldrRelease "$cldr"
-check "trace: ZoneinfVersion" trace_value ZoneinfVersion "$("$zoneinf" --version | sed -n '1s/^zoneinf //p')"
+check "trace: ZoneinfVersion" trace_value ZoneinfVersion "$(zoneinf --version | sed -n '1s/^zoneinf //p')"
 check "trace: Zones" trace_value Zones "${zones[*]}"
 check "zoneinf.exe --check of the machine itself names the trace" eval \
     '"$wine" "$work/tool/zoneinf.exe" --check 2>/dev/null | tr -d "\r" |
