@@ -1,6 +1,6 @@
 // The data a self-contained build carries (zoneinf.exe): the compiled
 // tzdata release and CLDR's Windows zone mapping, generated into
-// built_in_data.cpp at build time by cmake/embed-zoneinfo.cmake. Builds
+// built_in_data.cpp at build time by cmake/embed-data.cmake. Builds
 // without it (the Linux one reads the system's) define none of this.
 #pragma once
 

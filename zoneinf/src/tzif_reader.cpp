@@ -2,7 +2,6 @@
 
 #include "errors.h"
 #include "messages.h"
-#include "whole_file.h"
 
 #include <cstdint>
 
@@ -169,15 +168,6 @@ ZoneTimeline ParseTzif(const std::string& bytes, const std::string& name)
         reader.Fail(_("footer disagrees with the last transition"));
     }
     return ZoneTimeline(typeOffsets[0], std::move(transitions), std::move(future));
-}
-
-ZoneTimeline ReadTzif(const std::filesystem::path& path)
-{
-    const auto bytes = ReadFileWhole(path);
-    if (!bytes) {
-        throw Failure(kExitUnreadableInput, path.string() + ": " + _("cannot read"));
-    }
-    return ParseTzif(*bytes, path.string());
 }
 
 }  // namespace zoneinf

@@ -4,18 +4,16 @@
 
 #include "zone_timeline.h"
 
-#include <filesystem>
 #include <string>
 
 namespace zoneinf {
 
-// Reads a TZif file of version 2 or later. Throws Failure
-// (kExitUnreadableInput) naming the file when it is not one: counts the
-// bytes cannot hold (checked before anything is allocated), offsets RFC
-// 8536 forbids (-2^31) or no zone has (beyond -25 or +26 hours),
-// transitions out of order or beyond +-2^59 s, a footer this program
-// cannot read.
-ZoneTimeline ReadTzif(const std::filesystem::path& path);
+// Reads the bytes of a TZif file of version 2 or later (`name` names it
+// in messages). Throws Failure (kExitUnreadableInput) naming it when they
+// are not one: counts the bytes cannot hold (checked before anything is
+// allocated), offsets RFC 8536 forbids (-2^31) or no zone has (beyond -25
+// or +26 hours), transitions out of order or beyond +-2^59 s, a footer
+// this program cannot read.
 ZoneTimeline ParseTzif(const std::string& bytes, const std::string& name);
 
 }  // namespace zoneinf
