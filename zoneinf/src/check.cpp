@@ -24,12 +24,6 @@ int CheckReport::Count(ZoneCheck::Status status) const
                              [status](const ZoneCheck& zone) { return zone.status == status; }));
 }
 
-ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& timeline, YearRange years)
-{
-    return CompareWithDatabase(records, timeline,
-                               timeline.ChangesBetween(StartOfYear(years.first), StartOfYear(years.last + 1)), years);
-}
-
 ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& timeline,
                               const std::vector<OffsetChange>& database, YearRange years)
 {
@@ -45,24 +39,14 @@ ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& ti
     for (const OffsetChange& change : database) {
         check.disagreeingChanges += std::find(windows.begin(), windows.end(), change) == windows.end();
     }
-    // The first instant where the two offsets part: the start, or a change of either.
-    std::vector<Instant> edges = {begin};
-    for (const auto* changes : {&windows, &database}) {
-        for (const OffsetChange& change : *changes) {
-            edges.push_back(change.at);
-        }
-    }
-    std::sort(edges.begin(), edges.end());
-    for (Instant edge : edges) {
-        const Seconds windowsOffset = OffsetAt(records, edge);
-        const Seconds databaseOffset = timeline.OffsetAt(edge);
-        if (windowsOffset != databaseOffset) {
-            check.status = ZoneCheck::kDiffers;
-            check.firstDifference = edge;
-            check.windowsOffset = windowsOffset;
-            check.databaseOffset = databaseOffset;
-            break;
-        }
+    const std::vector<OffsetDifference> differences =
+        Differences({[&](Instant at) { return OffsetAt(records, at); }, windows},
+                    {[&](Instant at) { return timeline.OffsetAt(at); }, database}, begin, end);
+    if (!differences.empty()) {
+        check.status = ZoneCheck::kDiffers;
+        check.firstDifference = differences.front().from;
+        check.windowsOffset = differences.front().first;
+        check.databaseOffset = differences.front().second;
     }
     return check;
 }

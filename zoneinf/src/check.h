@@ -7,7 +7,7 @@
 #include "shared_keys.h"
 #include "time_model.h"
 #include "tz_database.h"
-#include "windows_zone.h"
+#include "zone_timeline.h"
 #include "windows_zone_map.h"
 
 #include <functional>
@@ -89,7 +89,6 @@ private:
 
 CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDatabase& database,
                              const WindowsZoneMap& map, YearRange years);
-ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& timeline, YearRange years);
 ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& timeline,
                               const std::vector<OffsetChange>& databaseChanges, YearRange years);
 

@@ -144,27 +144,12 @@ std::optional<TziRecord> DescribeYear(const YearOffsets& year)
 
 Seconds DisagreementIn(const YearOffsets& first, const YearOffsets& second)
 {
-    std::vector<Instant> edges = {StartOfYear(first.year), StartOfYear(first.year + 1)};
-    for (const auto* offsets : {&first, &second}) {
-        for (const OffsetChange& change : offsets->changes) {
-            edges.push_back(change.at);
-        }
-    }
-    std::sort(edges.begin(), edges.end());
-    const auto offsetAt = [](const YearOffsets& offsets, Instant instant) {
-        Seconds offset = offsets.atStart;
-        for (const OffsetChange& change : offsets.changes) {
-            if (change.at <= instant) {
-                offset = change.after;
-            }
-        }
-        return offset;
-    };
     Seconds total{0};
-    for (size_t i = 0; i + 1 < edges.size(); ++i) {
-        if (offsetAt(first, edges[i]) != offsetAt(second, edges[i])) {
-            total += edges[i + 1] - edges[i];
-        }
+    for (const OffsetDifference& difference :
+         Differences({[&](Instant at) { return first.OffsetAt(at); }, first.changes},
+                     {[&](Instant at) { return second.OffsetAt(at); }, second.changes}, StartOfYear(first.year),
+                     StartOfYear(first.year + 1))) {
+        total += difference.to - difference.from;
     }
     return total;
 }

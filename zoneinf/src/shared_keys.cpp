@@ -3,8 +3,6 @@
 #include "errors.h"
 #include "messages.h"
 
-#include <algorithm>
-
 namespace zoneinf {
 
 std::optional<ZoneDisagreement> CompareZones(const TzDatabase& database, const std::string& zone,
@@ -23,20 +21,13 @@ std::optional<ZoneDisagreement> CompareZones(const TzDatabase& database, const s
             disagreement->lastYear = year;
             continue;
         }
-        // The first instant they part: the year's start or a change of either.
-        std::vector<Instant> edges = {StartOfYear(year)};
-        for (const YearOffsets* offsets : {&zoneYear, &mainYear}) {
-            for (const OffsetChange& change : offsets->changes) {
-                edges.push_back(change.at);
-            }
-        }
-        std::sort(edges.begin(), edges.end());
-        for (const Instant edge : edges) {
-            if (zoneTimeline.OffsetAt(edge) != mainTimeline.OffsetAt(edge)) {
-                disagreement = ZoneDisagreement{zone, mainZone, edge, zoneTimeline.OffsetAt(edge),
-                                                mainTimeline.OffsetAt(edge), year, year};
-                break;
-            }
+        const std::vector<OffsetDifference> differences =
+            Differences({[&](Instant at) { return zoneTimeline.OffsetAt(at); }, zoneYear.changes},
+                        {[&](Instant at) { return mainTimeline.OffsetAt(at); }, mainYear.changes},
+                        StartOfYear(year), StartOfYear(year + 1));
+        if (!differences.empty()) {
+            const OffsetDifference& first = differences.front();
+            disagreement = ZoneDisagreement{zone, mainZone, first.from, first.first, first.second, year, year};
         }
     }
     return disagreement;

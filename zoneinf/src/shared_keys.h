@@ -6,7 +6,6 @@
 #include "errors.h"
 #include "time_model.h"
 #include "tz_database.h"
-#include "windows_zone.h"
 #include "windows_zone_map.h"
 
 #include <optional>

@@ -1,5 +1,6 @@
 #include "time_model.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace zoneinf {
@@ -14,6 +15,44 @@ Instant StartOfYear(int year)
 int UtcYear(Instant instant)
 {
     return int(year_month_day{floor<days>(instant)}.year());
+}
+
+Seconds YearOffsets::OffsetAt(Instant instant) const
+{
+    Seconds offset = atStart;
+    for (const OffsetChange& change : changes) {
+        if (change.at <= instant) {
+            offset = change.after;
+        }
+    }
+    return offset;
+}
+
+std::vector<OffsetDifference> Differences(const OffsetSeries& first, const OffsetSeries& second, Instant begin,
+                                          Instant end)
+{
+    // Each series holds its offset between its changes: the two can only
+    // part at the start or at a change of either.
+    std::vector<Instant> edges = {begin};
+    for (const OffsetSeries* series : {&first, &second}) {
+        for (const OffsetChange& change : series->changes) {
+            if (change.at > begin && change.at < end) {
+                edges.push_back(change.at);
+            }
+        }
+    }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    edges.push_back(end);
+    std::vector<OffsetDifference> differences;
+    for (size_t i = 0; i + 1 < edges.size(); ++i) {
+        const Seconds firstOffset = first.offsetAt(edges[i]);
+        const Seconds secondOffset = second.offsetAt(edges[i]);
+        if (firstOffset != secondOffset) {
+            differences.push_back({edges[i], edges[i + 1], firstOffset, secondOffset});
+        }
+    }
+    return differences;
 }
 
 std::string FormatInstant(Instant instant)

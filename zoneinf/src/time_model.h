@@ -3,6 +3,8 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,12 @@ namespace zoneinf {
 
 using Seconds = std::chrono::seconds;
 using Instant = std::chrono::sys_seconds;
+
+// The UTC years a run writes or checks, both included. Example: 1970 to 2037.
+struct YearRange {
+    int first = 1970;
+    int last = 2037;
+};
 
 // One change of a zone's UTC offset, in the manner of Hinnant's sys_info
 // boundaries: from `at` on, local time is UTC + `after`; one second before,
@@ -31,8 +39,37 @@ struct YearOffsets {
     Seconds atStart{0};
     std::vector<OffsetChange> changes;
 
+    // The offset at an instant of the year.
+    Seconds OffsetAt(Instant instant) const;
+
     bool operator==(const YearOffsets&) const = default;
 };
+
+// Offsets over a span of time, to compare with others: the offset at any
+// instant, and every change of offset in the span, between which the
+// offset holds. Example: America/Asuncion's timeline over 2026-2037 with
+// its 24 changes, or a machine's records for the key as Windows reads them.
+struct OffsetSeries {
+    std::function<Seconds(Instant)> offsetAt;
+    std::span<const OffsetChange> changes;
+};
+
+// A stretch of time in which two series give different offsets. Example:
+// from 2026-03-22T03:00:00Z to 2026-10-04T03:00:00Z, UTC-04:00 against
+// UTC-03:00.
+struct OffsetDifference {
+    Instant from;
+    Instant to;
+    Seconds first;
+    Seconds second;
+};
+
+// Where two series differ in [begin, end), in order of time: each stretch
+// runs from `begin` or a change of either series to the next such instant
+// (or `end`), so the first stretch starts where the two first part, and
+// their lengths add up to how long they disagree. Empty when they agree.
+std::vector<OffsetDifference> Differences(const OffsetSeries& first, const OffsetSeries& second, Instant begin,
+                                          Instant end);
 
 Instant StartOfYear(int year);
 int UtcYear(Instant instant);

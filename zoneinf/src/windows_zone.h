@@ -10,11 +10,6 @@
 
 namespace zoneinf {
 
-struct YearRange {
-    int first = 1970;
-    int last = 2037;
-};
-
 // Example: America/Asuncion as "Paraguay Standard Time", display
 // "(UTC-03:00) Asuncion", one record per year 1970-2037, TZI = 2037's.
 struct WindowsZone {
