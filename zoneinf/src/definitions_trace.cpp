@@ -1,14 +1,10 @@
 #include "definitions_trace.h"
 
 #include "messages.h"
+#include "registry_vocabulary.h"
 #include "text_decoder.h"
 
 namespace zoneinf {
-
-bool IsDefinitionsKey(const std::string& path)
-{
-    return EqualNoCase(path, kDefinitionsKey) || EqualNoCase(path, kDefinitionsKey32);
-}
 
 std::optional<DefinitionsTrace> DefinitionsTraceOf(const RegistrySnapshot& snapshot)
 {

@@ -1,8 +1,9 @@
 // The trace every INF zoneinf writes leaves on a machine, under
-// HKLM\SOFTWARE\zonechange\Definitions: which definitions it carries, for
-// the detection rules of deployment tools (Intune, Configuration Manager)
-// and for --check. All REG_SZ, and no timestamp, so the same inputs keep
-// giving the same INF.
+// HKLM\SOFTWARE\zonechange\Definitions (its key and value names are in
+// registry_vocabulary.h): which definitions it carries, for the detection
+// rules of deployment tools (Intune, Configuration Manager) and for
+// --check. All REG_SZ, and no timestamp, so the same inputs keep giving
+// the same INF.
 #pragma once
 
 #include "registry_snapshot.h"
@@ -11,20 +12,6 @@
 #include <string>
 
 namespace zoneinf {
-
-inline constexpr const char* kDefinitionsKey = "SOFTWARE\\zonechange\\Definitions";
-// The same key as "reg export" may name it on 64-bit Windows, where
-// zonechange.exe, a 32-bit program, writes it.
-inline constexpr const char* kDefinitionsKey32 = "SOFTWARE\\WOW6432Node\\zonechange\\Definitions";
-
-// Whether a path below HKLM is the trace key, by either name.
-bool IsDefinitionsKey(const std::string& pathBelowHklm);
-
-// The value names.
-inline constexpr const char* kTraceTzdata = "TzdataRelease";
-inline constexpr const char* kTraceCldr = "CldrRelease";
-inline constexpr const char* kTraceProgram = "ZoneinfVersion";
-inline constexpr const char* kTraceZones = "Zones";
 
 // What the key says. Example: tzdata "2025b", cldr "48" ("none" when the
 // Windows key was named on zoneinf's command line), program "1.0.0", zones

@@ -3,8 +3,8 @@
 #include "errors.h"
 #include "messages.h"
 #include "inf_reader.h"
-#include "inf_writer.h"
 #include "registry_export_reader.h"
+#include "registry_vocabulary.h"
 #include "text_decoder.h"
 
 #include <charconv>
@@ -17,8 +17,6 @@ namespace {
 {
     throw Failure(kExitUnreadableInput, name + ": " + what);
 }
-
-const char* const kTimeZoneInformationKey = "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation";
 
 // A value the zone needs, when it has the type expected; otherwise the
 // zone notes why not.
@@ -35,11 +33,6 @@ const RegistryValue* Expect(ExportedZone& zone, const std::string& what, const R
     return nullptr;
 }
 
-std::uint32_t Dword(const std::vector<std::uint8_t>& data)
-{
-    return data[0] | data[1] << 8 | data[2] << 16 | std::uint32_t(data[3]) << 24;
-}
-
 void AddValue(ExportedZone& zone, const std::string& subkey, const RegistryValue& value)
 {
     const std::string& name = value.name;
@@ -47,12 +40,12 @@ void AddValue(ExportedZone& zone, const std::string& subkey, const RegistryValue
         if (const RegistryValue* tzi = Expect(zone, name, value, kRegBinary)) {
             zone.tzi = tzi->data;
         }
-    } else if (EqualNoCase(subkey, "Dynamic DST")) {
+    } else if (EqualNoCase(subkey, kDynamicDstSubkey)) {
         long year = 0;
         const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), year);
         if (EqualNoCase(name, "FirstEntry") || EqualNoCase(name, "LastEntry")) {
             if (const RegistryValue* entry = Expect(zone, "Dynamic DST " + name, value, kRegDword)) {
-                (EqualNoCase(name, "FirstEntry") ? zone.firstEntry : zone.lastEntry) = Dword(entry->data);
+                (EqualNoCase(name, "FirstEntry") ? zone.firstEntry : zone.lastEntry) = DwordOf(entry->data);
             }
         } else if (error == std::errc() && end == name.data() + name.size()) {
             if (const RegistryValue* record = Expect(zone, name, value, kRegBinary)) {

@@ -2,7 +2,7 @@
 
 #include "errors.h"
 #include "messages.h"
-#include "registry_export_reader.h"
+#include "registry_vocabulary.h"
 
 #include <charconv>
 #include <map>
@@ -16,18 +16,6 @@ namespace {
 {
     throw Failure(kExitUnreadableInput, name + ": " + (line ? Fill(_("line %1: %2"), {std::to_string(line), what}) : what));
 }
-
-// AddReg flags (setupapi.h).
-constexpr unsigned long kFlagBinary = 0x00000001;      // FLG_ADDREG_BINVALUETYPE
-constexpr unsigned long kFlagNoClobber = 0x00000002;   // FLG_ADDREG_NOCLOBBER
-constexpr unsigned long kFlagDeleteValue = 0x00000004; // FLG_ADDREG_DELVAL
-constexpr unsigned long kFlagKeyOnly = 0x00000010;     // FLG_ADDREG_KEYONLY
-constexpr unsigned long kTypeMask = 0xFFFF0001;        // FLG_ADDREG_TYPE_MASK
-constexpr unsigned long kTypeSz = 0x00000000;
-constexpr unsigned long kTypeMultiSz = 0x00010000;
-constexpr unsigned long kTypeExpandSz = 0x00020000;
-constexpr unsigned long kTypeDword = 0x00010001;
-constexpr unsigned long kTypeNone = 0x00020001;
 
 struct Section {
     std::vector<TextLine> lines;
@@ -86,7 +74,7 @@ std::vector<std::string> Fields(const TextLine& line, const std::map<std::string
     return fields;
 }
 
-bool ParseNumber(const std::string& text, unsigned long& number)
+bool ParseNumber(const std::string& text, std::uint32_t& number)
 {
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     const char* begin = text.data() + (hex ? 2 : 0);
@@ -98,14 +86,14 @@ bool ParseNumber(const std::string& text, unsigned long& number)
 }
 
 // An AddReg line's data by its flags, as Windows would store it.
-void ParseData(unsigned long flags, const std::vector<std::string>& data, RegistryValue& value)
+void ParseData(std::uint32_t flags, const std::vector<std::string>& data, RegistryValue& value)
 {
-    const unsigned long type = flags & kTypeMask;
+    const std::uint32_t type = flags & kAddRegTypeMask;
     const auto string = [](const std::string& text) { return Utf16LeFromUtf8(text); };
-    if (type == kTypeSz || type == kTypeExpandSz) {
-        value.type = type == kTypeSz ? kRegSz : kRegExpandSz;
+    if (type == kAddRegTypeSz || type == kAddRegTypeExpandSz) {
+        value.type = type == kAddRegTypeSz ? kRegSz : kRegExpandSz;
         value.data = string(data.empty() ? "" : data.front());
-    } else if (type == kTypeMultiSz) {
+    } else if (type == kAddRegTypeMultiSz) {
         value.type = kRegMultiSz;
         for (const std::string& item : data) {
             const std::vector<std::uint8_t> bytes = string(item);
@@ -113,30 +101,28 @@ void ParseData(unsigned long flags, const std::vector<std::string>& data, Regist
         }
         value.data.push_back(0);
         value.data.push_back(0);
-    } else if (type == kTypeDword && data.size() == 1) {
+    } else if (type == kAddRegTypeDword && data.size() == 1) {
         value.type = kRegDword;
-        unsigned long number = 0;
+        std::uint32_t number = 0;
         if (!ParseNumber(data.front(), number)) {
             value.problem = _("dword data that is no number");
             return;
         }
-        value.data = {std::uint8_t(number), std::uint8_t(number >> 8), std::uint8_t(number >> 16),
-                      std::uint8_t(number >> 24)};
-    } else if (type == kTypeNone || (flags & kFlagBinary)) {
+        value.data = DwordBytes(number);
+    } else if (type == kAddRegTypeNone || (flags & kAddRegBinary)) {
         // Bytes; the high word is the type (REG_BINARY for 0x00000001).
-        value.type = type == kTypeNone ? kRegNone : type == kFlagBinary ? kRegBinary : std::uint32_t(type >> 16);
-        if (type == kTypeDword) {
+        value.type = type == kAddRegTypeNone ? kRegNone : type == kAddRegBinary ? kRegBinary : type >> 16;
+        if (type == kAddRegTypeDword) {
             value.type = kRegDword;
         }
         for (const std::string& item : data) {
-            unsigned value8 = 0;
-            const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), value8, 16);
-            if (item.empty() || item.size() > 2 || error != std::errc() || end != item.data() + item.size()) {
+            const auto byte = ParseHexByte(item);
+            if (!byte) {
                 value.data.clear();
                 value.problem = _("a byte that is no hexadecimal number");
                 return;
             }
-            value.data.push_back(std::uint8_t(value8));
+            value.data.push_back(*byte);
         }
     } else {
         value.problem = _("flags of no registry type");
@@ -237,12 +223,12 @@ RegistrySnapshot ReadInf(const DecodedText& text, const std::string& name)
             continue;
         }
         const size_t key = snapshot.Key(fields[1]);
-        unsigned long flags = 0;
+        std::uint32_t flags = 0;
         RegistryValue value;
         if (fields.size() > 3 && !fields[3].empty() && !ParseNumber(fields[3], flags)) {
             value.problem = _("flags that are no number");
         }
-        if (fields.size() < 3 || (flags & (kFlagDeleteValue | kFlagKeyOnly))) {
+        if (fields.size() < 3 || (flags & (kAddRegDeleteValue | kAddRegKeyOnly))) {
             continue;  // the key alone, or a value deleted: nothing to hold
         }
         value.name = fields[2];
@@ -250,7 +236,7 @@ RegistrySnapshot ReadInf(const DecodedText& text, const std::string& name)
             ParseData(flags, std::vector<std::string>(fields.begin() + std::min<size_t>(4, fields.size()), fields.end()),
                       value);
         }
-        snapshot.SetValue(key, std::move(value), (flags & kFlagNoClobber) != 0);
+        snapshot.SetValue(key, std::move(value), (flags & kAddRegNoClobber) != 0);
     }
     return snapshot.Take();
 }

@@ -9,6 +9,7 @@
 #include "live_registry.h"
 #include "messages.h"
 #include "options.h"
+#include "registry_vocabulary.h"
 #include "shared_keys.h"
 #include "text_decoder.h"
 #include "whole_file.h"

@@ -1,9 +1,8 @@
 #include "registry_export_reader.h"
 
-#include "definitions_trace.h"
 #include "errors.h"
 #include "messages.h"
-#include "inf_writer.h"
+#include "registry_vocabulary.h"
 
 #include <charconv>
 
@@ -33,13 +32,11 @@ bool ParseHexList(const std::string& list, std::vector<std::uint8_t>& bytes)
     const std::string text = TrimBlanks(list);
     for (size_t position = 0; position < text.size();) {
         const size_t comma = std::min(text.find(',', position), text.size());
-        const std::string item = TrimBlanks(text.substr(position, comma - position));
-        unsigned value = 0;
-        const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), value, 16);
-        if (item.empty() || item.size() > 2 || error != std::errc() || end != item.data() + item.size()) {
+        const auto byte = ParseHexByte(TrimBlanks(text.substr(position, comma - position)));
+        if (!byte) {
             return false;
         }
-        bytes.push_back(std::uint8_t(value));
+        bytes.push_back(*byte);
         position = comma + 1;
         if (comma + 1 == text.size()) {
             return false;  // a trailing comma: a list cut short
@@ -78,8 +75,7 @@ void ParseData(const std::string& data, RegistryValue& value)
             value.problem = _("dword data that is not 8 hexadecimal digits");
             return;
         }
-        value.data = {std::uint8_t(number), std::uint8_t(number >> 8), std::uint8_t(number >> 16),
-                      std::uint8_t(number >> 24)};
+        value.data = DwordBytes(number);
         return;
     }
     size_t listStart = 0;
@@ -115,38 +111,6 @@ bool IsRegistryExport(const std::string& utf8)
 {
     const std::string firstLine = TrimBlanks(utf8.substr(0, utf8.find('\n')));
     return firstLine == "Windows Registry Editor Version 5.00" || firstLine == "REGEDIT4";
-}
-
-bool IsKeptKey(const std::string& path)
-{
-    for (const char* keptKey : {kTimeZonesKey, "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation",
-                                kDefinitionsKey, kDefinitionsKey32}) {
-        const std::string kept = keptKey;
-        if (StartsWithNoCase(path, kept) && (path.size() == kept.size() || path[kept.size()] == '\\')) {
-            return true;
-        }
-    }
-    return false;
-}
-
-size_t SnapshotBuilder::Key(const std::string& path)
-{
-    const auto [found, added] = keys_.emplace(LowerAscii(path), snapshot_.keys.size());
-    if (added) {
-        snapshot_.keys.push_back({path, {}});
-    }
-    return found->second;
-}
-
-void SnapshotBuilder::SetValue(size_t key, RegistryValue value, bool keepExisting)
-{
-    std::vector<RegistryValue>& values = snapshot_.keys[key].values;
-    const auto [found, added] = values_.emplace(std::pair(key, LowerAscii(value.name)), values.size());
-    if (added) {
-        values.push_back(std::move(value));
-    } else if (!keepExisting) {
-        values[found->second] = std::move(value);
-    }
 }
 
 RegistrySnapshot ReadRegistryExport(const DecodedText& text, const std::string& name)

@@ -1,10 +1,14 @@
 // The registry values a reader found, kept whole and uninterpreted: what
 // an export, an INF or a live registry holds below HKLM for time zones.
-// Plain data, shared by every reader and by what reads their findings.
+// Plain data, shared by every reader and by what reads their findings, and
+// the builder the readers fill it with.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zoneinf {
@@ -47,6 +51,25 @@ struct RegistryKey {
 struct RegistrySnapshot {
     std::string format;
     std::vector<RegistryKey> keys;
+};
+
+// A snapshot as a reader fills it: a key named twice is one key, a value
+// set twice keeps the last data, names compared without regard to case.
+// Indexed, so a file of many keys and values is read in n log n.
+class SnapshotBuilder {
+public:
+    explicit SnapshotBuilder(std::string format) { snapshot_.format = std::move(format); }
+    // The key's index, added when new.
+    std::size_t Key(const std::string& pathBelowHklm);
+    // Sets a value, replacing one of the same name; with `keepExisting`
+    // an existing value stays (an INF's FLG_ADDREG_NOCLOBBER).
+    void SetValue(std::size_t key, RegistryValue value, bool keepExisting = false);
+    RegistrySnapshot Take() { return std::move(snapshot_); }
+
+private:
+    RegistrySnapshot snapshot_;
+    std::map<std::string, std::size_t> keys_;
+    std::map<std::pair<std::size_t, std::string>, std::size_t> values_;
 };
 
 }  // namespace zoneinf

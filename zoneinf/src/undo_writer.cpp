@@ -1,10 +1,9 @@
 #include "undo_writer.h"
 
-#include "definitions_trace.h"
 #include "errors.h"
 #include "messages.h"
 #include "exported_definitions.h"
-#include "inf_writer.h"
+#include "registry_vocabulary.h"
 #include "text_decoder.h"
 #include "tz_database.h"
 #include "whole_file.h"
@@ -16,14 +15,6 @@
 namespace zoneinf {
 
 namespace {
-
-// AddReg flags (setupapi.h).
-constexpr unsigned kFlagString = 0x00000000;        // FLG_ADDREG_TYPE_SZ
-constexpr unsigned kFlagExpandString = 0x00020000;  // FLG_ADDREG_TYPE_EXPAND_SZ
-constexpr unsigned kFlagBinary = 0x00000001;        // FLG_ADDREG_BINVALUETYPE: bytes, of the type in the high word
-constexpr unsigned kFlagDword = 0x00010001;         // FLG_ADDREG_TYPE_DWORD
-constexpr unsigned kFlagNone = 0x00020001;          // FLG_ADDREG_TYPE_NONE
-constexpr unsigned kFlagKeyOnly = 0x00000010;       // FLG_ADDREG_KEYONLY
 
 // SetupAPI's limit on one string, in characters (MAX_INF_STRING_LENGTH);
 // a binary value's line is kept within it too.
@@ -50,7 +41,8 @@ bool FitsInfString(const std::string& text)
     return !control && Utf16LeFromUtf8(text).size() / 2 <= kMaxInfString;
 }
 
-std::string AddRegLine(const RegistryKey& key, const RegistryValue& value)
+// The AddReg line that puts a value back as the export holds it.
+std::string PuttingBack(const RegistryKey& key, const RegistryValue& value)
 {
     if (!value.problem.empty()) {
         CannotPutBack(key, value, Fill(_("data that cannot be read (%1)"), {value.problem}));
@@ -58,7 +50,6 @@ std::string AddRegLine(const RegistryKey& key, const RegistryValue& value)
     if (!FitsInfString(value.name)) {
         CannotPutBack(key, value, _("a name with a control character, or too long"));
     }
-    const std::string head = "HKLM," + InfString(key.path) + "," + InfString(value.name) + ",";
     if (value.type == kRegSz || value.type == kRegExpandSz) {
         const std::string text = Utf8FromUtf16Le(value.data);
         if (Utf16LeFromUtf8(text) != value.data) {
@@ -67,15 +58,15 @@ std::string AddRegLine(const RegistryKey& key, const RegistryValue& value)
         if (!FitsInfString(text)) {
             CannotPutBack(key, value, _("a string with a control character, or longer than 4096 characters"));
         }
-        return head + InfFlags(value.type == kRegSz ? kFlagString : kFlagExpandString) + "," + InfString(text);
+        return AddRegLine(key.path, value.name, value.type == kRegSz ? kAddRegTypeSz : kAddRegTypeExpandSz,
+                          InfString(text));
     }
     if (value.type == kRegDword) {
-        if (value.data.size() != 4) {
+        const std::optional<std::uint32_t> number = DwordOf(value.data);
+        if (!number) {
             CannotPutBack(key, value, Fill(_("a REG_DWORD of %1 bytes"), {std::to_string(value.data.size())}));
         }
-        const std::uint32_t number = value.data[0] | value.data[1] << 8 | value.data[2] << 16 |
-                                     std::uint32_t(value.data[3]) << 24;
-        return head + InfFlags(kFlagDword) + "," + std::to_string(number);
+        return AddRegLine(key.path, value.name, kAddRegTypeDword, std::to_string(*number));
     }
     if (value.type > 0xFFFF) {
         CannotPutBack(key, value, Fill(_("type %1, above what AddReg flags can name"), {std::to_string(value.type)}));
@@ -86,16 +77,10 @@ std::string AddRegLine(const RegistryKey& key, const RegistryValue& value)
     // Type 0 and 2 in the high word would read as FLG_ADDREG_TYPE_BINARY
     // and FLG_ADDREG_TYPE_NONE; 1 as FLG_ADDREG_TYPE_DWORD (strings and
     // DWORDs are written above).
-    const unsigned flags = value.type == kRegNone     ? kFlagNone
-                           : value.type == kRegBinary ? kFlagBinary
-                                                      : value.type << 16 | kFlagBinary;
-    return head + InfFlags(flags) + (value.data.empty() ? "" : "," + InfHexList(value.data));
-}
-
-// Whether `path` is `key` or below it, compared as Windows compares names.
-bool IsAtOrBelow(const std::string& path, const std::string& key)
-{
-    return StartsWithNoCase(path, key) && (path.size() == key.size() || path[key.size()] == '\\');
+    const std::uint32_t flags = value.type == kRegNone     ? kAddRegTypeNone
+                                : value.type == kRegBinary ? kAddRegBinary
+                                                           : value.type << 16 | kAddRegBinary;
+    return AddRegLine(key.path, value.name, flags, HexList(value.data));
 }
 
 // CR LF text as UTF-16 LE with its byte-order mark.
@@ -113,13 +98,20 @@ std::string WriteUndoInf(const RegistrySnapshot& before, const std::vector<std::
 {
     std::vector<std::string> zoneKeys;
     for (const std::string& windowsKey : windowsKeys) {
-        zoneKeys.push_back(std::string(kTimeZonesKey) + "\\" + windowsKey);
+        zoneKeys.push_back(TimeZoneKeyPath(windowsKey));
     }
-    std::string delReg;
-    std::string addReg;
-    const auto line = [](std::string& section, const std::string& text) { section += text + "\r\n"; };
+    InfText inf;
+    inf.Comment("Puts back the Windows time-zone definitions a registry export held, value for value.");
+    inf.Comment("Written by zoneinf " + programVersion + " (--undo) for:");
+    for (const std::string& windowsKey : windowsKeys) {
+        inf.Comment("  " + windowsKey);
+    }
+    inf.Comment("Deletes Dynamic DST, the values the export lacks and zoneinf's trace, then");
+    inf.Comment("writes every value the export holds. Apply elevated, like the INF it undoes.");
+    inf.Head("Undo");
+    inf.Line("[Undo.DelReg]");
     for (const std::string& zoneKey : zoneKeys) {
-        line(delReg, "HKLM," + InfString(zoneKey + "\\Dynamic DST"));
+        inf.Line(DelRegLine(zoneKey + "\\" + kDynamicDstSubkey));
         const auto key = std::find_if(before.keys.begin(), before.keys.end(),
                                       [&](const RegistryKey& found) { return EqualNoCase(found.path, zoneKey); });
         for (const char* name : kValuesZoneinfWrites) {
@@ -127,11 +119,13 @@ std::string WriteUndoInf(const RegistrySnapshot& before, const std::vector<std::
                               std::any_of(key->values.begin(), key->values.end(),
                                           [&](const RegistryValue& value) { return EqualNoCase(value.name, name); });
             if (!held) {
-                line(delReg, "HKLM," + InfString(zoneKey) + "," + InfString(name));
+                inf.Line(DelRegLine(zoneKey, name));
             }
         }
     }
-    line(delReg, "HKLM," + InfString(kDefinitionsKey));
+    inf.Line(DelRegLine(kDefinitionsKey));
+    inf.Line();
+    inf.Line("[Undo.AddReg]");
     for (RegistryKey key : before.keys) {
         // The trace as a 64-bit export names it goes back where zonechange.exe,
         // a 32-bit program, writes it: under the name its INFs give.
@@ -150,34 +144,14 @@ std::string WriteUndoInf(const RegistrySnapshot& before, const std::vector<std::
                           Fill(_("HKLM\\%1: a key name no INF line can carry"), {EscapeForTerminal(key.path)}));
         }
         if (key.values.empty()) {
-            line(addReg, "HKLM," + InfString(key.path) + ",," + InfFlags(kFlagKeyOnly));
+            inf.Line(AddRegKeyLine(key.path));
         }
         for (const RegistryValue& value : key.values) {
-            line(addReg, AddRegLine(key, value));
+            inf.Line(PuttingBack(key, value));
         }
     }
-
-    std::string inf;
-    line(inf, "; Puts back the Windows time-zone definitions a registry export held, value for value.");
-    line(inf, "; Written by zoneinf " + programVersion + " (--undo) for:");
-    for (const std::string& windowsKey : windowsKeys) {
-        line(inf, ";   " + windowsKey);
-    }
-    line(inf, "; Deletes Dynamic DST, the values the export lacks and zoneinf's trace, then");
-    line(inf, "; writes every value the export holds. Apply elevated, like the INF it undoes.");
-    line(inf, "");
-    line(inf, "[Version]");
-    line(inf, "Signature=\"$Windows NT$\"");
-    line(inf, "");
-    line(inf, "[DefaultInstall]");
-    line(inf, "DelReg=Undo.DelReg");
-    line(inf, "AddReg=Undo.AddReg");
-    line(inf, "");
-    line(inf, "[Undo.DelReg]");
-    inf += delReg + "\r\n";
-    line(inf, "[Undo.AddReg]");
-    inf += addReg;
-    return Utf16File(inf);
+    const std::string text = inf.Take();
+    return Utf16File(text);
 }
 
 int RunUndo(const Options& options, const std::function<TzDatabase()>& openDatabase,

@@ -3,7 +3,7 @@
 #include "cldr_mapping_reader.h"
 #include "errors.h"
 #include "messages.h"
-#include "inf_writer.h"
+#include "registry_vocabulary.h"
 #include "tz_database.h"
 #include "whole_file.h"
 

@@ -3,7 +3,7 @@
 #include "definitions_trace.h"
 #include "errors.h"
 #include "exported_definitions.h"
-#include "inf_writer.h"
+#include "registry_vocabulary.h"
 #include "test_support.h"
 #include "text_decoder.h"
 #include "undo_writer.h"
