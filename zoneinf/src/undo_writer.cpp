@@ -2,15 +2,10 @@
 
 #include "errors.h"
 #include "messages.h"
-#include "exported_definitions.h"
 #include "registry_vocabulary.h"
 #include "text_decoder.h"
-#include "tz_database.h"
-#include "whole_file.h"
-#include "windows_zone_map.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace zoneinf {
 
@@ -150,72 +145,7 @@ std::string WriteUndoInf(const RegistrySnapshot& before, const std::vector<std::
             inf.Line(PuttingBack(key, value));
         }
     }
-    const std::string text = inf.Take();
-    return Utf16File(text);
-}
-
-int RunUndo(const Options& options, const std::function<TzDatabase()>& openDatabase,
-            const std::function<WindowsZoneMap()>& loadMapping)
-{
-    const std::string& path = *options.undo;
-    const auto bytes = ReadFileWhole(PathFromUtf8(path));
-    if (!bytes) {
-        throw Failure(kExitUnreadableInput, path + ": " + _("cannot read (missing, unreadable or empty)"));
-    }
-    const RegistrySnapshot snapshot = ReadSnapshot(*bytes, path);
-    if (snapshot.format.compare(0, 3, "INF") == 0) {
-        throw Failure(kExitUnreadableInput, path + ": " + _("an INF, not a registry export of the machine's definitions"));
-    }
-    const ExportedDefinitions definitions = DefinitionsOf(snapshot, path);
-    const auto heldKey = [&](const std::string& name) -> std::optional<std::string> {
-        for (const ExportedZone& zone : definitions.zones) {
-            if (EqualNoCase(zone.windowsKey, name)) {
-                return zone.windowsKey;
-            }
-        }
-        return std::nullopt;
-    };
-    std::vector<std::string> keys;
-    if (options.all) {
-        for (const ExportedZone& zone : definitions.zones) {
-            keys.push_back(zone.windowsKey);
-        }
-    }
-    // ZONE operands: a key the export holds, or an IANA zone whose key it holds.
-    std::optional<TzDatabase> database;
-    std::optional<WindowsZoneMap> map;
-    for (const std::string& given : options.zones) {
-        std::optional<std::string> key = heldKey(given);
-        if (!key) {
-            if (!database) {
-                database.emplace(openDatabase());
-                map.emplace(loadMapping());
-            }
-            if (!database->HasZone(given)) {
-                throw Failure(kExitUsage, Fill(_("'%1' is neither a key %2 holds nor a time zone"), {EscapeForTerminal(given), path}));
-            }
-            const auto mapped = map->KeyFor(given, [&](const std::string& a, const std::string& b) {
-                return database->SameZone(a, b);
-            });
-            if (!mapped) {
-                throw Failure(kExitUsage, Fill(_("CLDR maps no Windows key to '%1'; name the key"), {given}));
-            }
-            key = heldKey(*mapped);
-            if (!key) {
-                throw Failure(kExitUsage, Fill(_("%1 holds no key '%2' (%3): nothing to put back"), {path, *mapped, given}));
-            }
-        }
-        if (std::find(keys.begin(), keys.end(), *key) == keys.end()) {
-            keys.push_back(*key);
-        }
-    }
-    const std::string inf = WriteUndoInf(snapshot, keys, ZONEINF_VERSION);
-    if (options.output) {
-        WriteFileWhole(*options.output, inf);
-    } else {
-        WriteStandardOutput(inf);
-    }
-    return kExitSuccess;
+    return Utf16File(inf.Take());
 }
 
 }  // namespace zoneinf

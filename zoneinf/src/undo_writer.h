@@ -15,12 +15,8 @@
 // reads such an INF whatever the machine's ANSI code page.
 #pragma once
 
-#include "options.h"
 #include "registry_snapshot.h"
-#include "tz_database.h"
-#include "windows_zone_map.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,11 +30,5 @@ namespace zoneinf {
 // one line.
 std::string WriteUndoInf(const RegistrySnapshot& before, const std::vector<std::string>& windowsKeys,
                          const std::string& programVersion);
-
-// Reads the export --undo names, resolves its ZONE operands (a key the
-// export holds, or an IANA zone CLDR maps to one, the database and the
-// mapping opened only then) or --all, and writes the INF; the exit status.
-int RunUndo(const Options& options, const std::function<TzDatabase()>& openDatabase,
-            const std::function<WindowsZoneMap()>& loadMapping);
 
 }  // namespace zoneinf
