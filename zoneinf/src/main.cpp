@@ -5,35 +5,17 @@
 //
 // This file reads the command line and hands it to its command
 // (commands/): the INF, --check or --undo.
-#include "check.h"
+#include "commands/check.h"
 #include "commands/data_sources.h"
 #include "commands/generate.h"
 #include "commands/undo.h"
 #include "errors.h"
-#include "live_registry.h"
 #include "messages.h"
 #include "options.h"
 #include "text_decoder.h"
 #include "whole_file.h"
 
 using namespace zoneinf;
-
-namespace {
-
-// --check's inputs: the files named, or the machine's own registry.
-std::vector<CheckInput> CheckInputs(const Options& options)
-{
-    if (!options.checkFiles.empty()) {
-        return CheckFiles(options.checkFiles);
-    }
-    const std::optional<RegistrySnapshot> live = ReadLiveRegistry();
-    if (!live) {
-        throw Failure(kExitUsage, _("--check needs a FILE: a registry export or an INF"));
-    }
-    return {{"registry", [live] { return DefinitionsOf(*live, "registry"); }}};
-}
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -55,11 +37,7 @@ int main(int argc, char** argv)
             return kExitSuccess;
         }
         if (options.check) {
-            const YearRange years = YearsOf(options, CurrentYear());
-            const std::vector<CheckInput> inputs = CheckInputs(options);
-            // The mapping first, then the database, as this command has always opened them.
-            const WindowsZoneMap map = LoadMapping(options);
-            return RunCheck(inputs, OpenDatabase(options), map, years, options.json, options.verbose);
+            return RunCheck(options);
         }
         if (options.undo) {
             return RunUndo(options);

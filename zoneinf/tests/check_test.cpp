@@ -1,6 +1,7 @@
 // --check: a real export (Wine 8's own Time Zones key, exported with
 // Wine's reg), broken copies of it, and the INFs zoneinf writes.
-#include "check.h"
+#include "commands/check_report.h"
+#include "commands/verdicts.h"
 #include "errors.h"
 #include "test_support.h"
 
@@ -52,6 +53,13 @@ CheckReport Check(const std::string& bytes, YearRange years = {2026, 2037})
     return CheckDefinitions(ReadDefinitions(bytes, "test"), testing::SystemDatabase(), Map(), years);
 }
 
+// A report as --check --json prints it for one file.
+nlohmann::json Json(const CheckReport& report)
+{
+    static const Checker checker(testing::SystemDatabase(), Map(), {2026, 2037});
+    return nlohmann::json::parse(FormatJson(checker.Basis(), report));
+}
+
 const ZoneCheck& Find(const CheckReport& report, const std::string& key)
 {
     for (const ZoneCheck& zone : report.zones) {
@@ -94,7 +102,7 @@ TEST(Check, FlagsWinesStaleParaguayRecord)
               "139 zones checked, " + std::to_string(report.Count(ZoneCheck::kDiffers)) +
                   " differ, 0 as close as Windows allows, 0 unchecked\n");
 
-    const auto json = nlohmann::json::parse(FormatJson(report));
+    const auto json = Json(report);
     EXPECT_EQ(json["checked"], 139);
     EXPECT_EQ(json["zones"].size(), 139u);
     for (const auto& zone : json["zones"]) {
@@ -243,7 +251,7 @@ TEST(Check, TellsYearsNoRecordDescribesFromStaleOnes)
         EXPECT_NE(text.find(c.summary), std::string::npos) << text;
         if (c.status == ZoneCheck::kAsClose) {
             EXPECT_EQ(report.zones[0].closestYears, (std::vector<int>{2029, 2033}));
-            EXPECT_EQ(nlohmann::json::parse(FormatJson(report))["asCloseAsWindowsAllows"], 1);
+            EXPECT_EQ(Json(report)["asCloseAsWindowsAllows"], 1);
         }
     }
 }
@@ -285,7 +293,7 @@ TEST(Check, APartialExportCountsTheMappedKeysItLacks)
     EXPECT_NE(FormatReport(partial, false).find("; " + std::to_string(partial.absent) +
                                                " keys of the mapping absent from the file\n"),
               std::string::npos);
-    EXPECT_EQ(nlohmann::json::parse(FormatJson(partial))["absent"], partial.absent);
+    EXPECT_EQ(Json(partial)["absent"], partial.absent);
 }
 
 // An INF as zoneinf writes it, and as administrators write the same: in

@@ -1,16 +1,15 @@
-// --check: each exported zone's records read as Windows reads them and
-// compared with the database, change by change.
+// --check's comparison: each exported zone's records read as Windows reads
+// them and compared with the database, change by change, into a verdict
+// per key. One Checker serves a whole run, however many files it checks.
 #pragma once
 
 #include "exported_definitions.h"
-#include "options.h"
 #include "shared_keys.h"
 #include "time_model.h"
 #include "tz_database.h"
-#include "zone_timeline.h"
 #include "windows_zone_map.h"
+#include "zone_timeline.h"
 
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -34,17 +33,27 @@ struct ZoneCheck {
     Seconds databaseOffset{0};
     int disagreeingChanges = 0;
     std::vector<int> closestYears;  // kAsClose: the years no record describes, 2029 and 2033
+
+    // Malformed definitions are wrong ones: stale like those that differ.
+    bool Stale() const { return status == kDiffers || status == kMalformed; }
 };
 
+// What every file of a run is checked against. Example: tzdata "2026f",
+// CLDR "48", 2026 to 2037, and the shared keys whose other zones disagree
+// with their main zone in those years ("Central Asia Standard Time":
+// Antarctica/Vostok).
+struct CheckBasis {
+    std::string databaseVersion;
+    std::string mappingRelease;
+    YearRange years;
+    std::vector<SharedKeyNote> sharedKeys;
+};
+
+// One file's verdicts.
 struct CheckReport {
     std::string file;
     std::string format;
-    std::string databaseVersion;
-    std::string mappingRelease;  // CLDR's, "48"
-    YearRange years;
     std::vector<ZoneCheck> zones;
-    // Keys whose other zones disagree with their main zone in the years.
-    std::vector<SharedKeyNote> sharedKeys;
     // The machine's trace of definitions applied, when the input holds it.
     std::optional<DefinitionsTrace> trace;
     int absent = 0;  // keys the mapping lists (territory 001) that the file lacks
@@ -54,8 +63,7 @@ struct CheckReport {
 
     int Count(ZoneCheck::Status status) const;
     int Checked() const { return int(zones.size()) - Count(ZoneCheck::kUnchecked); }
-    // Malformed definitions are wrong ones: they count among those that differ.
-    int Differing() const { return Count(ZoneCheck::kDiffers) + Count(ZoneCheck::kMalformed); }
+    int Differing() const;
     // The verdict on the current zone; nullptr when the input names none
     // or the named key is not among the zones.
     const ZoneCheck* Current() const;
@@ -69,7 +77,7 @@ class Checker {
 public:
     Checker(const TzDatabase& database, const WindowsZoneMap& map, YearRange years);
     CheckReport Check(const ExportedDefinitions& definitions);
-    const std::vector<SharedKeyNote>& SharedKeys() const { return sharedKeys_; }
+    const CheckBasis& Basis() const { return basis_; }
 
 private:
     struct DatabaseZone {
@@ -79,37 +87,18 @@ private:
     ZoneCheck CheckZone(const ExportedZone& exported);
 
     const TzDatabase& database_;
-    const WindowsZoneMap& map_;
-    YearRange years_;
-    std::vector<SharedKeyNote> sharedKeys_;
+    CheckBasis basis_;
     std::map<std::string, std::string> mainZones_;  // key, in lower case -> its main zone
     std::map<std::string, DatabaseZone> zones_;     // by IANA name
     std::map<std::string, ZoneCheck> verdicts_;  // by key and records, as bytes
 };
 
+// One file checked by a checker of its own.
 CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDatabase& database,
                              const WindowsZoneMap& map, YearRange years);
+
+// A key's records against the zone's timeline and its changes in the years.
 ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& timeline,
                               const std::vector<OffsetChange>& databaseChanges, YearRange years);
-
-std::string FormatReport(const CheckReport& report, bool verbose);
-std::string FormatJson(const CheckReport& report);
-
-// Each input checked: a file, or the machine's own registry (where the
-// system has one). `read` gives its definitions or throws Failure.
-struct CheckInput {
-    std::string name;
-    std::function<ExportedDefinitions()> read;
-};
-
-// Checks the inputs and prints the report: each file's, prefixed with its
-// name when there are several, then the fleet summary. An input that
-// cannot be read is named on standard error and the others are checked.
-// The exit status is the worst: 3 over 1 over 0.
-int RunCheck(const std::vector<CheckInput>& inputs, const TzDatabase& database, const WindowsZoneMap& map,
-             YearRange years, bool json, bool verbose);
-
-// The inputs --check's operands name.
-std::vector<CheckInput> CheckFiles(const std::vector<std::string>& files);
 
 }  // namespace zoneinf
