@@ -31,7 +31,28 @@ std::string Dump(const nlohmann::ordered_json& document)
     return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
-nlohmann::ordered_json JsonOf(const CheckBasis& basis, const CheckReport& report)
+nlohmann::ordered_json SharedKeysJson(const CheckBasis& basis)
+{
+    nlohmann::ordered_json sharedKeys = nlohmann::ordered_json::array();
+    for (const SharedKeyNote& note : basis.sharedKeys) {
+        nlohmann::ordered_json differing = nlohmann::ordered_json::array();
+        for (const ZoneDisagreement& zone : note.differing) {
+            differing.push_back({{"zone", zone.zone},
+                                 {"firstDifference", FormatInstant(zone.firstDifference)},
+                                 {"zoneOffsetSeconds", zone.zoneOffset.count()},
+                                 {"mainZoneOffsetSeconds", zone.mainOffset.count()},
+                                 {"firstYear", zone.firstYear},
+                                 {"lastYear", zone.lastYear}});
+        }
+        sharedKeys.push_back({{"windowsKey", note.windowsKey}, {"mainZone", note.mainZone}, {"differing", differing}});
+    }
+    return sharedKeys;
+}
+
+// A file's report; with `basis`, what it was checked against among its
+// fields, as a single file's document has it (several files' documents
+// give it once, before them).
+nlohmann::ordered_json JsonOf(const CheckBasis* basis, const CheckReport& report)
 {
     nlohmann::ordered_json zones = nlohmann::ordered_json::array();
     for (const ZoneCheck& zone : report.zones) {
@@ -56,28 +77,19 @@ nlohmann::ordered_json JsonOf(const CheckBasis& basis, const CheckReport& report
     nlohmann::ordered_json document;
     document["file"] = report.file;
     document["format"] = report.format;
-    document["tzdata"] = basis.databaseVersion;
-    document["cldr"] = basis.mappingRelease;
-    document["fromYear"] = basis.years.first;
-    document["toYear"] = basis.years.last;
+    if (basis) {
+        document["tzdata"] = basis->databaseVersion;
+        document["cldr"] = basis->mappingRelease;
+        document["fromYear"] = basis->years.first;
+        document["toYear"] = basis->years.last;
+    }
     document["checked"] = report.Checked();
     document["differ"] = report.Differing();
     document["asCloseAsWindowsAllows"] = report.Count(ZoneCheck::kAsClose);
     document["unchecked"] = report.Count(ZoneCheck::kUnchecked);
-    nlohmann::ordered_json sharedKeys = nlohmann::ordered_json::array();
-    for (const SharedKeyNote& note : basis.sharedKeys) {
-        nlohmann::ordered_json differing = nlohmann::ordered_json::array();
-        for (const ZoneDisagreement& zone : note.differing) {
-            differing.push_back({{"zone", zone.zone},
-                                 {"firstDifference", FormatInstant(zone.firstDifference)},
-                                 {"zoneOffsetSeconds", zone.zoneOffset.count()},
-                                 {"mainZoneOffsetSeconds", zone.mainOffset.count()},
-                                 {"firstYear", zone.firstYear},
-                                 {"lastYear", zone.lastYear}});
-        }
-        sharedKeys.push_back({{"windowsKey", note.windowsKey}, {"mainZone", note.mainZone}, {"differing", differing}});
+    if (basis) {
+        document["sharedKeys"] = SharedKeysJson(*basis);
     }
-    document["sharedKeys"] = std::move(sharedKeys);
     document["definitions"] = report.trace ? nlohmann::ordered_json{{"tzdata", report.trace->tzdata},
                                                                    {"cldr", report.trace->cldr},
                                                                    {"zoneinf", report.trace->program},
@@ -201,7 +213,7 @@ std::string FormatReport(const CheckReport& report, bool verbose)
 
 std::string FormatJson(const CheckBasis& basis, const CheckReport& report)
 {
-    return Dump(JsonOf(basis, report));
+    return Dump(JsonOf(&basis, report));
 }
 
 RunReport::RunReport(const CheckBasis& basis, bool severalFiles, bool json, bool verbose)
@@ -212,7 +224,7 @@ RunReport::RunReport(const CheckBasis& basis, bool severalFiles, bool json, bool
 void RunReport::Add(const CheckReport& report)
 {
     if (json_) {
-        files_.push_back(JsonOf(basis_, report));
+        files_.push_back(JsonOf(severalFiles_ ? nullptr : &basis_, report));
     } else {
         const std::string lines = FormatReport(report, verbose_);
         text_ += severalFiles_ ? Prefixed(report.file, lines) : lines;
@@ -232,8 +244,10 @@ std::string RunReport::Finish(const FleetSummary& summary)
         }
         nlohmann::ordered_json document;
         document["tzdata"] = basis_.databaseVersion;
+        document["cldr"] = basis_.mappingRelease;
         document["fromYear"] = basis_.years.first;
         document["toYear"] = basis_.years.last;
+        document["sharedKeys"] = SharedKeysJson(basis_);
         document["files"] = std::move(files_);
         document["summary"] = SummaryJson(summary);
         return Dump(document);

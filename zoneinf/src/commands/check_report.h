@@ -22,7 +22,8 @@ std::string FormatJson(const CheckBasis& basis, const CheckReport& report);
 
 // The output of a run, built file by file in the inputs' order: a single
 // file's report alone; several files' each prefixed with its name (as grep
-// prints lines) or as one entry of "files", then the fleet's summary.
+// prints lines), or in JSON what they were checked against once and then
+// each file's document in "files"; the fleet's summary last.
 class RunReport {
 public:
     RunReport(const CheckBasis& basis, bool severalFiles, bool json, bool verbose);
