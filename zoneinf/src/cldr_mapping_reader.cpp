@@ -12,9 +12,9 @@ namespace zoneinf {
 
 namespace {
 
-[[noreturn]] void Unreadable(const std::string& name, const std::string& why)
+[[noreturn]] void NotAMapping(const std::string& name, const std::string& why)
 {
-    throw Failure(kExitUnreadableInput, name + ": " + Fill(_("cannot read the Windows zone mapping (%1)"), {why}));
+    throw UnreadableInput(name, Fill(_("cannot read the Windows zone mapping (%1)"), {why}));
 }
 
 // A release as CLDR writes one ("48", "47.1"); anything else is not one.
@@ -32,7 +32,7 @@ MappingDocument ReadCldrXml(const std::string& bytes, const std::string& name)
     pugi::xml_document document;
     const pugi::xml_parse_result result = document.load_buffer(bytes.data(), bytes.size());
     if (!result) {
-        Unreadable(name, result.description());
+        NotAMapping(name, result.description());
     }
     MappingDocument mapping;
     // Releases before 44 carry "$Revision$" here, which names none.
@@ -52,14 +52,14 @@ MappingDocument ReadCldrJson(const std::string& bytes, const std::string& name)
 {
     const auto document = nlohmann::json::parse(bytes, nullptr, false);
     if (document.is_discarded()) {
-        Unreadable(name, _("not JSON"));
+        NotAMapping(name, _("not JSON"));
     }
     const auto text = [&](const nlohmann::json& object, const char* field) -> std::string {
         if (!object.is_object() || !object.contains(field)) {
             return "";
         }
         if (!object[field].is_string()) {
-            Unreadable(name, Fill(_("%1 is no string"), {field}));
+            NotAMapping(name, Fill(_("%1 is no string"), {field}));
         }
         return object[field].get<std::string>();
     };
@@ -68,11 +68,11 @@ MappingDocument ReadCldrJson(const std::string& bytes, const std::string& name)
     mapping.release = ReleaseOrUnknown(document.contains(versionPath) ? text(document[versionPath], "_cldrVersion") : "");
     const nlohmann::json::json_pointer listPath("/supplemental/windowsZones/mapTimezones");
     if (!document.contains(listPath) || !document[listPath].is_array()) {
-        Unreadable(name, _("no supplemental.windowsZones.mapTimezones list"));
+        NotAMapping(name, _("no supplemental.windowsZones.mapTimezones list"));
     }
     for (const nlohmann::json& item : document[listPath]) {
         if (!item.is_object() || !item.contains("mapZone") || !item["mapZone"].is_object()) {
-            Unreadable(name, _("an entry of mapTimezones is no {\"mapZone\": {...}}"));
+            NotAMapping(name, _("an entry of mapTimezones is no {\"mapZone\": {...}}"));
         }
         const nlohmann::json& zone = item["mapZone"];
         mapping.entries.push_back({text(zone, "_other"), text(zone, "_territory"), text(zone, "_type")});

@@ -13,11 +13,6 @@ namespace zoneinf {
 
 namespace {
 
-[[noreturn]] void Unreadable(const std::string& name, const std::string& what)
-{
-    throw Failure(kExitUnreadableInput, name + ": " + what);
-}
-
 // A value the zone needs, when it has the type expected; otherwise the
 // zone notes why not.
 const RegistryValue* Expect(ExportedZone& zone, const std::string& what, const RegistryValue& value,
@@ -97,7 +92,7 @@ ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::s
     }
     // A file with no zone at all is the wrong file, not a clean machine.
     if (definitions.zones.empty()) {
-        Unreadable(name, Fill(_("no keys under HKEY_LOCAL_MACHINE\\%1 in this %2"), {timeZones, definitions.format}));
+        throw UnreadableInput(name, Fill(_("no keys under HKEY_LOCAL_MACHINE\\%1 in this %2"), {timeZones, definitions.format}));
     }
     return definitions;
 }
@@ -123,9 +118,9 @@ RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name)
         return ReadInf(text, name);
     }
     if (text.byteOrderMark && text.encoding != TextEncoding::kUtf8) {
-        Unreadable(name, _("UTF-16 text that is no registry export (no \"Windows Registry Editor Version 5.00\") and no INF"));
+        throw UnreadableInput(name, _("UTF-16 text that is no registry export (no \"Windows Registry Editor Version 5.00\") and no INF"));
     }
-    Unreadable(name, _("neither a registry export (\"Windows Registry Editor Version 5.00\", \"REGEDIT4\") nor an INF"));
+    throw UnreadableInput(name, _("neither a registry export (\"Windows Registry Editor Version 5.00\", \"REGEDIT4\") nor an INF"));
 }
 
 std::variant<ZoneRecords, std::string> RecordsOf(const ExportedZone& zone)
@@ -160,8 +155,8 @@ std::variant<ZoneRecords, std::string> RecordsOf(const ExportedZone& zone)
         return std::string(_("Dynamic DST without FirstEntry or LastEntry"));
     }
     if (*zone.lastEntry < *zone.firstEntry) {
-        return "Dynamic DST LastEntry " + std::to_string(*zone.lastEntry) + " before FirstEntry " +
-               std::to_string(*zone.firstEntry);
+        return Fill(_("Dynamic DST LastEntry %1 before FirstEntry %2"),
+                    {std::to_string(*zone.lastEntry), std::to_string(*zone.firstEntry)});
     }
     if (*zone.firstEntry < 1601 || *zone.lastEntry > 30827) {
         return Fill(_("Dynamic DST years %1 to %2"), {std::to_string(*zone.firstEntry), std::to_string(*zone.lastEntry)});

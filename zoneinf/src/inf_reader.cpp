@@ -12,11 +12,6 @@ namespace zoneinf {
 
 namespace {
 
-[[noreturn]] void Unreadable(const std::string& name, size_t line, const std::string& what)
-{
-    throw Failure(kExitUnreadableInput, name + ": " + (line ? Fill(_("line %1: %2"), {std::to_string(line), what}) : what));
-}
-
 struct Section {
     std::vector<TextLine> lines;
 };
@@ -53,7 +48,7 @@ std::vector<std::string> Fields(const TextLine& line, const std::map<std::string
                 i = close;
             } else if (found != strings.end()) {
                 if (found->second.size() > budget) {
-                    Unreadable(name, line.number, _("[Strings] substitution makes the file over 4 times its size"));
+                    throw UnreadableInput(name, _("[Strings] substitution makes the file over 4 times its size"), line.number);
                 }
                 budget -= found->second.size();
                 fields.back() += found->second;
@@ -66,7 +61,7 @@ std::vector<std::string> Fields(const TextLine& line, const std::map<std::string
         }
     }
     if (quoted) {
-        Unreadable(name, line.number, _("a quoted string without its closing quote"));
+        throw UnreadableInput(name, _("a quoted string without its closing quote"), line.number);
     }
     for (std::string& field : fields) {
         field = TrimBlanks(field);
@@ -152,7 +147,7 @@ RegistrySnapshot ReadInf(const DecodedText& text, const std::string& name)
 {
     const std::vector<TextLine> lines = JoinedLines(text.utf8, LineSyntax::kInf, name);
     if (!text.utf8.empty() && text.utf8.back() != '\n') {
-        Unreadable(name, lines.empty() ? 1 : lines.back().number, _("truncated: the file ends in the middle of a line"));
+        throw UnreadableInput(name, _("truncated: the file ends in the middle of a line"), lines.empty() ? 1 : lines.back().number);
     }
     std::map<std::string, Section> sections;
     Section* section = nullptr;
@@ -163,7 +158,7 @@ RegistrySnapshot ReadInf(const DecodedText& text, const std::string& name)
         }
         if (trimmed.front() == '[') {
             if (trimmed.back() != ']') {
-                Unreadable(name, line.number, _("a section name without its closing ']'"));
+                throw UnreadableInput(name, _("a section name without its closing ']'"), line.number);
             }
             // Sections of one name are one section, as SetupAPI merges them.
             section = &sections[LowerAscii(TrimBlanks(trimmed.substr(1, trimmed.size() - 2)))];
@@ -184,7 +179,7 @@ RegistrySnapshot ReadInf(const DecodedText& text, const std::string& name)
 
     const auto install = sections.find("defaultinstall");
     if (install == sections.end()) {
-        Unreadable(name, 0, _("no [DefaultInstall] section: nothing this INF installs"));
+        throw UnreadableInput(name, _("no [DefaultInstall] section: nothing this INF installs"));
     }
     // SetupAPI deletes (DelReg) before it adds (AddReg); each section once.
     std::vector<const TextLine*> addRegLines;
@@ -202,7 +197,7 @@ RegistrySnapshot ReadInf(const DecodedText& text, const std::string& name)
                 }
                 const auto named = sections.find(sectionName);
                 if (named == sections.end()) {
-                    Unreadable(name, line.number, Fill(_("truncated or incomplete: no section [%1]"), {field}));
+                    throw UnreadableInput(name, Fill(_("truncated or incomplete: no section [%1]"), {field}), line.number);
                 }
                 if (std::string(directive) == "addreg") {
                     for (const TextLine& entry : named->second.lines) {

@@ -30,7 +30,7 @@ std::string WriteInf(const InfSource& source, const std::vector<WindowsZone>& zo
     }
     for (const WindowsZone& zone : zones) {
         for (const YearOffsets& year : zone.approximated) {
-            inf.Comment("Approximated: " + zone.zoneName + " (" + zone.windowsKey + ") " + DescribeChanges(year));
+            inf.Comment("Approximated: " + zone.zoneName + " (" + zone.windowsKey + ") " + DescribeChanges(year, Wording::kInf));
         }
         if (!zone.futureExact) {
             inf.Comment("Not exact after " + std::to_string(years.last) + ": " + zone.zoneName + " (" +

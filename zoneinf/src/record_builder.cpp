@@ -1,6 +1,7 @@
 #include "record_builder.h"
 
 #include "errors.h"
+#include "messages.h"
 #include "record_evaluator.h"
 
 #include <algorithm>
@@ -161,9 +162,10 @@ TziRecord ClosestRecord(const YearOffsets& year)
     // (no zone has had more than four; a record holds two).
     const auto& changes = year.changes;
     if (changes.size() > kMostChangesApproximated) {
-        throw Failure(kExitIndescribable, std::to_string(year.year) + " has " + std::to_string(changes.size()) +
-                                              " changes of offset, more than --approximate reduces to one record (" +
-                                              std::to_string(kMostChangesApproximated) + ")");
+        throw Failure(kExitIndescribable,
+                      Fill(_("%1 has %2 changes of offset, more than --approximate reduces to one record (%3)"),
+                           {std::to_string(year.year), std::to_string(changes.size()),
+                            std::to_string(kMostChangesApproximated)}));
     }
     std::vector<YearOffsets> simplified;
     for (const OffsetChange& change : changes) {

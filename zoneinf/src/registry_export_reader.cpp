@@ -10,11 +10,6 @@ namespace zoneinf {
 
 namespace {
 
-[[noreturn]] void Unreadable(const std::string& name, size_t line, const std::string& what)
-{
-    throw Failure(kExitUnreadableInput, name + ": " + Fill(_("line %1: %2"), {std::to_string(line), what}));
-}
-
 // The path below HKLM of a key an export names in full, if it is there.
 std::optional<std::string> BelowHklm(const std::string& path)
 {
@@ -117,8 +112,8 @@ RegistrySnapshot ReadRegistryExport(const DecodedText& text, const std::string& 
 {
     const std::vector<TextLine> lines = JoinedLines(text.utf8, LineSyntax::kRegistryExport, name);
     if (!text.utf8.empty() && text.utf8.back() != '\n') {
-        Unreadable(name, lines.empty() ? 1 : lines.back().number,
-                   "truncated: the file ends in the middle of a line");
+        throw UnreadableInput(name, _("truncated: the file ends in the middle of a line"),
+                              lines.empty() ? 1 : lines.back().number);
     }
     const bool regedit4 = !lines.empty() && TrimBlanks(lines.front().text) == "REGEDIT4";
     SnapshotBuilder snapshot(regedit4                                        ? "REGEDIT4 export"
@@ -143,7 +138,7 @@ RegistrySnapshot ReadRegistryExport(const DecodedText& text, const std::string& 
         }
         if (line.front() == '[') {
             if (line.back() != ']') {
-                Unreadable(name, number, _("a key without its closing ']'"));
+                throw UnreadableInput(name, _("a key without its closing ']'"), number);
             }
             const std::string path = line.substr(1, line.size() - 2);
             const auto below = path.empty() || path.front() == '-' ? std::nullopt : BelowHklm(path);
@@ -168,7 +163,7 @@ RegistrySnapshot ReadRegistryExport(const DecodedText& text, const std::string& 
             position = 1;
         }
         if (position >= line.size() || line[position] != '=') {
-            Unreadable(name, number, _("not a registry value"));
+            throw UnreadableInput(name, _("not a registry value"), number);
         }
         if (!currentKey) {
             continue;

@@ -9,11 +9,6 @@ namespace zoneinf {
 
 namespace {
 
-[[noreturn]] void Unreadable(const std::string& name, const std::string& what)
-{
-    throw Failure(kExitUnreadableInput, name + ": " + what);
-}
-
 void AppendUtf8(std::string& out, char32_t c)
 {
     if (c < 0x80) {
@@ -174,24 +169,24 @@ DecodedText DecodeText(const std::string& bytes, const std::string& name, TextEn
         text.encoding = littleEndian ? TextEncoding::kUtf16Le : TextEncoding::kUtf16Be;
         text.byteOrderMark = true;
         if (bytes.size() % 2 != 0) {
-            Unreadable(name, _("truncated: an odd number of bytes in UTF-16 text"));
+            throw UnreadableInput(name, _("truncated: an odd number of bytes in UTF-16 text"));
         }
         if (!Utf16ToUtf8(reinterpret_cast<const std::uint8_t*>(bytes.data()) + 2, bytes.size() / 2 - 1,
                          !littleEndian, text.utf8)) {
-            Unreadable(name, _("not valid UTF-16 text (a lone surrogate)"));
+            throw UnreadableInput(name, _("not valid UTF-16 text (a lone surrogate)"));
         }
     } else if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 || unmarked == TextEncoding::kUtf8) {
         text.byteOrderMark = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
         text.utf8 = bytes.substr(text.byteOrderMark ? 3 : 0);
         if (!IsValidUtf8(text.utf8)) {
-            Unreadable(name, _("not valid UTF-8 text"));
+            throw UnreadableInput(name, _("not valid UTF-8 text"));
         }
     } else {
         text.encoding = TextEncoding::kWindows1252;
         text.utf8 = Utf8FromWindows1252(bytes);
     }
     if (text.utf8.find('\0') != std::string::npos) {
-        Unreadable(name, _("binary data or UTF-16 without its byte-order mark: not a registry export or INF"));
+        throw UnreadableInput(name, _("binary data or UTF-16 without its byte-order mark: not a registry export or INF"));
     }
     return text;
 }
@@ -286,7 +281,7 @@ std::vector<TextLine> JoinedLines(const std::string& utf8, LineSyntax syntax, co
         }
     }
     if (continued) {
-        Unreadable(name, _("truncated: the last value goes on past the end of the file"));
+        throw UnreadableInput(name, _("truncated: the last value goes on past the end of the file"));
     }
     return lines;
 }

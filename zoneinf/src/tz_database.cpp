@@ -78,7 +78,7 @@ ZoneTimeline TzDatabase::Load(const std::string& zoneName) const
     const auto bytes = files_->Read(zoneName);
     const std::string name = Source() + "/" + zoneName;
     if (!bytes) {
-        throw Failure(kExitUnreadableInput, name + ": " + _("cannot read"));
+        throw UnreadableInput(name, _("cannot read"));
     }
     return ParseTzif(*bytes, name);
 }

@@ -23,7 +23,7 @@ public:
     }
     [[noreturn]] void Fail(const std::string& what) const
     {
-        throw Failure(kExitUnreadableInput, name_ + ": " + Fill(_("not a usable TZif file (%1)"), {what}));
+        throw UnreadableInput(name_, Fill(_("not a usable TZif file (%1)"), {what}));
     }
     std::uint64_t Unsigned(int width)
     {

@@ -41,11 +41,12 @@ std::string DaylightNameOf(const std::string& key)
 
 }  // namespace
 
-std::string DescribeChanges(const YearOffsets& year)
+std::string DescribeChanges(const YearOffsets& year, Wording wording)
 {
     std::string text = std::to_string(year.year) + ": ";
     if (year.changes.empty()) {
-        return text + "offset " + FormatOffset(year.atStart) + " all year";
+        const char* const allYear = N_("offset %1 all year");
+        return text + Fill(wording == Wording::kMessage ? _(allYear) : allYear, {FormatOffset(year.atStart)});
     }
     for (size_t i = 0; i < year.changes.size(); ++i) {
         text += (i > 0 ? ", " : "") + FormatChange(year.changes[i]);
@@ -75,7 +76,7 @@ WindowsZone BuildWindowsZone(const ZoneTimeline& timeline, const std::string& zo
             if (!approximate) {
                 throw Failure(kExitIndescribable,
                               Fill(_("%1 (%2): no Windows record describes %3; --approximate writes the closest one"),
-                                   {zoneName, windowsKey, DescribeChanges(offsets)}));
+                                   {zoneName, windowsKey, DescribeChanges(offsets, Wording::kMessage)}));
             }
             record = ClosestRecord(offsets);
             zone.approximated.push_back(offsets);

@@ -31,7 +31,10 @@ struct WindowsZone {
 WindowsZone BuildWindowsZone(const ZoneTimeline& timeline, const std::string& zoneName,
                              const std::string& windowsKey, YearRange years, bool approximate);
 
-// "Paraguay Standard Time: 2011: 2011-12-30T10:00:00Z -10:00 -> +14:00, ..."
-std::string DescribeChanges(const YearOffsets& year);
+// A year's changes: "2011: 2011-12-30T10:00:00Z -10:00 -> +14:00, ...", or
+// "1971: offset UTC-00:44:30 all year", in English for an INF's comments
+// and in the user's language for a message.
+enum class Wording { kInf, kMessage };
+std::string DescribeChanges(const YearOffsets& year, Wording wording);
 
 }  // namespace zoneinf

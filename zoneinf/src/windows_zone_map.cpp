@@ -46,7 +46,7 @@ WindowsZoneMap WindowsZoneMap::Load(const std::filesystem::path& file)
 {
     const auto text = ReadFileWhole(file);
     if (!text) {
-        throw Failure(kExitUnreadableInput, file.string() + ": " + _("cannot read the Windows zone mapping"));
+        throw UnreadableInput(file.string(), _("cannot read the Windows zone mapping"));
     }
     return Parse(*text, file.string());
 }
@@ -56,8 +56,8 @@ WindowsZoneMap WindowsZoneMap::Parse(const std::string& bytes, const std::string
     const size_t first = bytes.find_first_not_of(" \t\r\n", bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0);
     const char opening = first == std::string::npos ? '\0' : bytes[first];
     if (opening != '<' && opening != '{') {
-        throw Failure(kExitUnreadableInput, name + ": " +
-                            _("cannot read the Windows zone mapping (neither CLDR's windowsZones.xml nor its windowsZones.json)"));
+        throw UnreadableInput(
+            name, _("cannot read the Windows zone mapping (neither CLDR's windowsZones.xml nor its windowsZones.json)"));
     }
     const MappingDocument document = opening == '<' ? ReadCldrXml(bytes, name) : ReadCldrJson(bytes, name);
 
@@ -68,7 +68,7 @@ WindowsZoneMap WindowsZoneMap::Parse(const std::string& bytes, const std::string
     for (size_t index = 0; index < document.entries.size(); ++index) {
         const MappingEntry& entry = document.entries[index];
         const auto refuse = [&](const std::string& why) {
-            throw Failure(kExitUnreadableInput, name + ": " + Fill(_("mapZone %1: %2"), {std::to_string(index + 1), why}));
+            throw UnreadableInput(name, Fill(_("mapZone %1: %2"), {std::to_string(index + 1), why}));
         };
         if (!IsWindowsKeyName(entry.windowsKey)) {
             refuse(Fill(_("'%1' is no Windows key name (printable ASCII, no \\, \" or %, 1 to %2 characters)"),
@@ -98,12 +98,11 @@ WindowsZoneMap WindowsZoneMap::Parse(const std::string& bytes, const std::string
         map.mappings_.push_back(std::move(mapping));
     }
     if (map.mappings_.empty()) {
-        throw Failure(kExitUnreadableInput, name + ": " + _("no mapZone entries: not CLDR's Windows zone mapping"));
+        throw UnreadableInput(name, _("no mapZone entries: not CLDR's Windows zone mapping"));
     }
     for (const ZoneMapping& mapping : map.mappings_) {
         if (!keysAndTerritories.contains({mapping.windowsKey, "001"})) {
-            throw Failure(kExitUnreadableInput,
-                          name + ": " + Fill(_("'%1' has no main zone (no territory 001)"), {mapping.windowsKey}));
+            throw UnreadableInput(name, Fill(_("'%1' has no main zone (no territory 001)"), {mapping.windowsKey}));
         }
     }
     return map;

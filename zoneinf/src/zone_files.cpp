@@ -87,7 +87,7 @@ std::unique_ptr<ZoneFiles> OpenZoneFolder(const fs::path& folder)
 {
     std::error_code error;
     if (!fs::is_directory(folder, error)) {
-        throw Failure(kExitUnreadableInput, Utf8FromPath(folder) + ": " + _("no time zone database here"));
+        throw UnreadableInput(Utf8FromPath(folder), _("no time zone database here"));
     }
     return std::make_unique<ZoneFolder>(folder);
 }

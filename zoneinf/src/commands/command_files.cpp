@@ -10,7 +10,7 @@ std::string ReadInputFile(const std::string& path, EmptyInput empty)
 {
     std::optional<std::string> bytes = ReadFileWhole(PathFromUtf8(path));
     if (!bytes || (empty == EmptyInput::kRefused && bytes->empty())) {
-        throw Failure(kExitUnreadableInput, path + ": " + _("cannot read (missing, unreadable or empty)"));
+        throw UnreadableInput(path, _("cannot read (missing, unreadable or empty)"));
     }
     return std::move(*bytes);
 }

@@ -97,7 +97,9 @@ int RunGenerate(const Options& options)
     for (const auto& [key, zone] : ZonesToWrite(options, database, map ? &*map : nullptr, years)) {
         zones.push_back(BuildWindowsZone(database.Load(zone), zone, key, years, options.approximate));
         for (const YearOffsets& year : zones.back().approximated) {
-            WriteStandardError("zoneinf: " + Fill(_("approximated %1 (%2) %3"), {zone, key, DescribeChanges(year)}) + "\n");
+            WriteStandardError("zoneinf: " +
+                               Fill(_("approximated %1 (%2) %3"), {zone, key, DescribeChanges(year, Wording::kMessage)}) +
+                               "\n");
         }
     }
     InfSource source;

@@ -17,7 +17,7 @@ int RunUndo(const Options& options)
     const std::string& path = *options.undo;
     const RegistrySnapshot snapshot = ReadSnapshot(ReadInputFile(path, EmptyInput::kRead), path);
     if (snapshot.format.compare(0, 3, "INF") == 0) {
-        throw Failure(kExitUnreadableInput, path + ": " + _("an INF, not a registry export of the machine's definitions"));
+        throw UnreadableInput(path, _("an INF, not a registry export of the machine's definitions"));
     }
     const ExportedDefinitions definitions = DefinitionsOf(snapshot, path);
     const auto heldKey = [&](const std::string& name) -> std::optional<std::string> {

@@ -4,6 +4,7 @@
 #include "live_registry.h"
 
 #include "errors.h"
+#include "messages.h"
 #include "registry_vocabulary.h"
 #include "wide_text.h"
 
@@ -97,8 +98,8 @@ std::optional<RegistrySnapshot> ReadLiveRegistry()
     const std::wstring timeZones = WideFromUtf8(kTimeZonesKey);
     const Key probe(HKEY_LOCAL_MACHINE, timeZones);
     if (probe.status() != ERROR_SUCCESS) {
-        throw Failure(kExitUnreadableInput, "HKEY_LOCAL_MACHINE\\" + Utf8FromWide(timeZones) + ": cannot open (error " +
-                                                std::to_string(probe.status()) + ")");
+        throw UnreadableInput("HKEY_LOCAL_MACHINE\\" + Utf8FromWide(timeZones),
+                              Fill(_("cannot open (error %1)"), {std::to_string(probe.status())}));
     }
     RegistrySnapshot snapshot{"registry", {}};
     AddKey(snapshot, HKEY_LOCAL_MACHINE, timeZones, 2);  // each zone and its Dynamic DST
