@@ -40,10 +40,42 @@ bool ParseHexList(const std::string& list, std::vector<std::uint8_t>& bytes)
     return true;
 }
 
+// A value line's name and data, as the line gives them.
+struct NamedData {
+    std::string name;
+    std::string data;
+};
+
+// "Name"=data, with \\ and \" escaped in the name; @=data for the default
+// value. nullopt for a line that is no value.
+std::optional<NamedData> ValueLine(const std::string& line)
+{
+    NamedData value;
+    size_t position = 0;
+    if (line.front() == '"') {
+        for (position = 1; position < line.size() && line[position] != '"'; ++position) {
+            if (line[position] == '\\' && position + 1 < line.size()) {
+                ++position;
+            }
+            value.name += line[position];
+        }
+        ++position;
+    } else if (line.front() == '@') {
+        position = 1;
+    }
+    if (position >= line.size() || line[position] != '=') {
+        return std::nullopt;
+    }
+    value.data = TrimBlanks(line.substr(position + 1));
+    return value;
+}
+
 // A value's data as an export writes it: "text", dword:0000012c,
 // hex:2c,01,... or hex(N):...; the value's problem says what is wrong.
-void ParseData(const std::string& data, RegistryValue& value)
+RegistryValue ParseData(const std::string& name, const std::string& data)
 {
+    RegistryValue value;
+    value.name = name;
     if (!data.empty() && data.front() == '"') {
         std::string text;
         size_t position = 1;
@@ -56,10 +88,10 @@ void ParseData(const std::string& data, RegistryValue& value)
         value.type = kRegSz;
         if (position + 1 != data.size()) {
             value.problem = _("a string without its closing quote");
-            return;
+            return value;
         }
         value.data = Utf16LeFromUtf8(text);
-        return;
+        return value;
     }
     if (StartsWithNoCase(data, "dword:")) {
         const std::string digits = data.substr(6);
@@ -68,10 +100,10 @@ void ParseData(const std::string& data, RegistryValue& value)
         value.type = kRegDword;
         if (digits.size() != 8 || error != std::errc() || end != digits.data() + digits.size()) {
             value.problem = _("dword data that is not 8 hexadecimal digits");
-            return;
+            return value;
         }
         value.data = DwordBytes(number);
-        return;
+        return value;
     }
     size_t listStart = 0;
     value.type = kRegBinary;
@@ -81,23 +113,24 @@ void ParseData(const std::string& data, RegistryValue& value)
         const size_t close = data.find("):");
         if (close == std::string::npos) {
             value.problem = _("hex( without '):'");
-            return;
+            return value;
         }
         const auto [end, error] = std::from_chars(data.data() + 4, data.data() + close, value.type, 16);
         if (close == 4 || close > 12 || error != std::errc() || end != data.data() + close) {
             value.problem = _("a type in hex(...) that is no hexadecimal number");
-            return;
+            return value;
         }
         listStart = close + 2;
     } else {
         value.type = kRegNone;
         value.problem = _("data that is no string, dword or hex list");
-        return;
+        return value;
     }
     if (!ParseHexList(data.substr(listStart), value.data)) {
         value.data.clear();
         value.problem = _("a hex list with an item that is no byte");
     }
+    return value;
 }
 
 }  // namespace
@@ -120,7 +153,10 @@ RegistrySnapshot ReadRegistryExport(const DecodedText& text, const std::string& 
                       : text.encoding == TextEncoding::kUtf16Le ? "reg export (UTF-16)"
                       : text.encoding == TextEncoding::kUtf16Be ? "reg export (UTF-16 BE)"
                                                                 : "reg export (UTF-8)");
-    std::optional<size_t> currentKey;
+    // The key of the last key line, when the snapshot keeps it: the values
+    // below it are read, any others passed over.
+    bool keyKept = false;
+    size_t currentKey = 0;
     for (size_t index = 1; index < lines.size(); ++index) {
         std::string line = TrimBlanks(lines[index].text);
         const size_t number = lines[index].number;
@@ -133,7 +169,7 @@ RegistrySnapshot ReadRegistryExport(const DecodedText& text, const std::string& 
         // Exports joined into one file ("copy /b zones.reg+current.reg", a
         // fleet's collection) repeat the header, after a byte-order mark.
         if (IsRegistryExport(line)) {
-            currentKey.reset();
+            keyKept = false;
             continue;
         }
         if (line.front() == '[') {
@@ -142,38 +178,19 @@ RegistrySnapshot ReadRegistryExport(const DecodedText& text, const std::string& 
             }
             const std::string path = line.substr(1, line.size() - 2);
             const auto below = path.empty() || path.front() == '-' ? std::nullopt : BelowHklm(path);
-            currentKey.reset();
-            if (below && IsKeptKey(*below)) {
+            keyKept = below && IsKeptKey(*below);
+            if (keyKept) {
                 currentKey = snapshot.Key(*below);
             }
             continue;
         }
-        // "Name"=data, with \\ and \" escaped in the name; @ for the default value.
-        RegistryValue value;
-        size_t position = 0;
-        if (line.front() == '"') {
-            for (position = 1; position < line.size() && line[position] != '"'; ++position) {
-                if (line[position] == '\\' && position + 1 < line.size()) {
-                    ++position;
-                }
-                value.name += line[position];
-            }
-            ++position;
-        } else if (line.front() == '@') {
-            position = 1;
-        }
-        if (position >= line.size() || line[position] != '=') {
+        std::optional<NamedData> value = ValueLine(line);
+        if (!value) {
             throw UnreadableInput(name, _("not a registry value"), number);
         }
-        if (!currentKey) {
-            continue;
+        if (keyKept && value->data != "-") {  // "-": a deletion, nothing the machine holds
+            snapshot.SetValue(currentKey, ParseData(value->name, value->data));
         }
-        const std::string data = TrimBlanks(line.substr(position + 1));
-        if (data == "-") {
-            continue;  // a deletion: nothing the machine holds
-        }
-        ParseData(data, value);
-        snapshot.SetValue(*currentKey, std::move(value));
     }
     return snapshot.Take();
 }
