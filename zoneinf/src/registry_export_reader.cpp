@@ -4,7 +4,6 @@
 #include "messages.h"
 #include "registry_vocabulary.h"
 
-#include <charconv>
 
 namespace zoneinf {
 
@@ -95,14 +94,13 @@ RegistryValue ParseData(const std::string& name, const std::string& data)
     }
     if (StartsWithNoCase(data, "dword:")) {
         const std::string digits = data.substr(6);
-        std::uint32_t number = 0;
-        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number, 16);
+        const std::optional<std::uint32_t> number = digits.size() == 8 ? ParseHexNumber(digits) : std::nullopt;
         value.type = kRegDword;
-        if (digits.size() != 8 || error != std::errc() || end != digits.data() + digits.size()) {
+        if (!number) {
             value.problem = _("dword data that is not 8 hexadecimal digits");
             return value;
         }
-        value.data = DwordBytes(number);
+        value.data = DwordBytes(*number);
         return value;
     }
     size_t listStart = 0;
@@ -115,11 +113,13 @@ RegistryValue ParseData(const std::string& name, const std::string& data)
             value.problem = _("hex( without '):'");
             return value;
         }
-        const auto [end, error] = std::from_chars(data.data() + 4, data.data() + close, value.type, 16);
-        if (close == 4 || close > 12 || error != std::errc() || end != data.data() + close) {
+        const std::optional<std::uint32_t> type =
+            close > 12 ? std::nullopt : ParseHexNumber(std::string_view(data).substr(4, close - 4));
+        if (!type) {
             value.problem = _("a type in hex(...) that is no hexadecimal number");
             return value;
         }
+        value.type = *type;
         listStart = close + 2;
     } else {
         value.type = kRegNone;

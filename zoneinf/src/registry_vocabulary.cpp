@@ -45,14 +45,20 @@ std::optional<std::uint32_t> DwordOf(std::span<const std::uint8_t> bytes)
     return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::uint32_t(bytes[3]) << 24;
 }
 
-std::optional<std::uint8_t> ParseHexByte(std::string_view text)
+std::optional<std::uint32_t> ParseHexNumber(std::string_view text)
 {
-    unsigned value = 0;
+    std::uint32_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    if (text.empty() || text.size() > 2 || error != std::errc() || end != text.data() + text.size()) {
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
         return std::nullopt;
     }
-    return std::uint8_t(value);
+    return value;
+}
+
+std::optional<std::uint8_t> ParseHexByte(std::string_view text)
+{
+    const std::optional<std::uint32_t> value = text.size() <= 2 ? ParseHexNumber(text) : std::nullopt;
+    return value ? std::optional<std::uint8_t>(std::uint8_t(*value)) : std::nullopt;
 }
 
 std::string HexList(std::span<const std::uint8_t> bytes)

@@ -61,6 +61,9 @@ inline constexpr std::uint32_t kAddRegTypeMask = 0xFFFF0001;      // FLG_ADDREG_
 std::vector<std::uint8_t> DwordBytes(std::uint32_t number);
 std::optional<std::uint32_t> DwordOf(std::span<const std::uint8_t> bytes);
 
+// A number in hexadecimal digits alone ("0000012c", "7"), of at most 32
+// bits; nullopt for anything else.
+std::optional<std::uint32_t> ParseHexNumber(std::string_view text);
 // One byte as exports and INFs write it, one or two hexadecimal digits
 // ("2c", "F"); nullopt for anything else.
 std::optional<std::uint8_t> ParseHexByte(std::string_view text);

@@ -85,6 +85,11 @@ TEST(RegistryVocabulary, ReadersTakeBackWhatWritersWrite)
     }
     EXPECT_EQ(read, bytes);
     EXPECT_EQ(ParseHexByte("F"), 0x0f);
+    EXPECT_EQ(ParseHexNumber("0000012c"), 0x12cu);
+    EXPECT_EQ(ParseHexNumber("FFFFFFFF"), 0xFFFFFFFFu);
+    for (const char* notNumber : {"", "100000000", "12 ", "-1", "x1"}) {
+        EXPECT_FALSE(ParseHexNumber(notNumber)) << notNumber;
+    }
     for (const char* notByte : {"", "100", "g1", "-1", "+1", " 1", "0x1"}) {
         EXPECT_FALSE(ParseHexByte(notByte)) << notByte;
     }
