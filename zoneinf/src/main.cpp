@@ -10,9 +10,9 @@
 #include "commands/generate.h"
 #include "commands/undo.h"
 #include "errors.h"
+#include "formats/text_decoder.h"
 #include "messages.h"
 #include "options.h"
-#include "text_decoder.h"
 #include "whole_file.h"
 
 using namespace zoneinf;

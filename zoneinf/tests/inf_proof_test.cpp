@@ -3,10 +3,10 @@
 // database's offset one second before, at and one second after each change
 // of every year of the default range, and between changes; the run reports
 // exactly the years it could not write exactly.
-#include "exported_definitions.h"
-#include "record_evaluator.h"
+#include "formats/exported_definitions.h"
+#include "mapping/windows_zone_map.h"
+#include "records/record_evaluator.h"
 #include "test_support.h"
-#include "windows_zone_map.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // stores it, whichever format held it; and the vocabulary the readers and
 // writers share.
 #include "errors.h"
-#include "exported_definitions.h"
-#include "inf_reader.h"
-#include "registry_export_reader.h"
-#include "registry_vocabulary.h"
+#include "formats/exported_definitions.h"
+#include "formats/inf_reader.h"
+#include "formats/registry_export_reader.h"
+#include "formats/registry_vocabulary.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // folder, and instants written as text.
 #pragma once
 
-#include "time_model.h"
-#include "tz_database.h"
+#include "model/time_model.h"
+#include "tzdb/tz_database.h"
 
 #include <filesystem>
 #include <string>

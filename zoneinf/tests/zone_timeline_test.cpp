@@ -1,9 +1,9 @@
 // The database side: POSIX rules from TZif footers, TZif files, the
 // offsets per year read from them, and where two series of offsets part.
 #include "errors.h"
-#include "posix_tz.h"
 #include "test_support.h"
-#include "tzif_reader.h"
+#include "tzdb/posix_tz.h"
+#include "tzdb/tzif_reader.h"
 
 #include <gtest/gtest.h>
 

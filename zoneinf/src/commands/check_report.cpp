@@ -1,7 +1,7 @@
 #include "commands/check_report.h"
 
+#include "formats/text_decoder.h"
 #include "messages.h"
-#include "text_decoder.h"
 
 #include <sstream>
 

@@ -3,9 +3,9 @@
 // clock (for --check's first year).
 #pragma once
 
+#include "mapping/windows_zone_map.h"
 #include "options.h"
-#include "tz_database.h"
-#include "windows_zone_map.h"
+#include "tzdb/tz_database.h"
 
 #include <string>
 

@@ -5,7 +5,7 @@
 
 #include "commands/verdicts.h"
 #include "errors.h"
-#include "exported_definitions.h"
+#include "formats/exported_definitions.h"
 
 #include <functional>
 #include <map>

@@ -3,12 +3,12 @@
 #include "commands/command_files.h"
 #include "commands/data_sources.h"
 #include "errors.h"
-#include "inf_writer.h"
+#include "formats/inf_writer.h"
+#include "formats/registry_vocabulary.h"
+#include "mapping/shared_keys.h"
 #include "messages.h"
-#include "registry_vocabulary.h"
-#include "shared_keys.h"
+#include "records/windows_zone.h"
 #include "whole_file.h"
-#include "windows_zone.h"
 
 namespace zoneinf {
 

@@ -3,10 +3,10 @@
 #include "commands/command_files.h"
 #include "commands/data_sources.h"
 #include "errors.h"
-#include "exported_definitions.h"
+#include "formats/exported_definitions.h"
+#include "formats/text_decoder.h"
+#include "formats/undo_writer.h"
 #include "messages.h"
-#include "text_decoder.h"
-#include "undo_writer.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #include "commands/verdicts.h"
 
+#include "formats/text_decoder.h"
 #include "messages.h"
-#include "record_builder.h"
-#include "record_evaluator.h"
-#include "text_decoder.h"
+#include "records/record_builder.h"
+#include "records/record_evaluator.h"
 
 #include <algorithm>
 

@@ -3,12 +3,12 @@
 // per key. One Checker serves a whole run, however many files it checks.
 #pragma once
 
-#include "exported_definitions.h"
-#include "shared_keys.h"
-#include "time_model.h"
-#include "tz_database.h"
-#include "windows_zone_map.h"
-#include "zone_timeline.h"
+#include "formats/exported_definitions.h"
+#include "mapping/shared_keys.h"
+#include "mapping/windows_zone_map.h"
+#include "model/time_model.h"
+#include "tzdb/tz_database.h"
+#include "tzdb/zone_timeline.h"
 
 #include <map>
 #include <optional>

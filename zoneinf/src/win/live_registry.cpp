@@ -4,8 +4,8 @@
 #include "live_registry.h"
 
 #include "errors.h"
+#include "formats/registry_vocabulary.h"
 #include "messages.h"
-#include "registry_vocabulary.h"
 #include "wide_text.h"
 
 #include <windows.h>
