@@ -2,6 +2,7 @@
 // what went wrong (listed in --help and zoneinf(1)).
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 
@@ -27,5 +28,11 @@ public:
 private:
     ExitStatus status_;
 };
+
+// The failure for an input that cannot be read (kExitUnreadableInput),
+// naming it and, when there is one, the line (from 1) where it breaks:
+// "zones.reg: line 12: not a registry value", "zones.reg: not valid UTF-8
+// text". `what` is in the user's language already.
+Failure UnreadableInput(const std::string& name, const std::string& what, std::size_t line = 0);
 
 }  // namespace zoneinf

@@ -2,7 +2,7 @@
 // keys --check reads, taken read-only as any user may.
 #pragma once
 
-#include "registry_snapshot.h"
+#include "formats/registry_snapshot.h"
 
 #include <optional>
 

@@ -2,177 +2,20 @@
 //
 //   database (TZif) -> offsets per year -> Windows records -> INF text
 //   and back, for --check: exported records -> offsets -> compared with the database
-#include "built_in_data.h"
-#include "check.h"
+//
+// This file reads the command line and hands it to its command
+// (commands/): the INF, --check or --undo.
+#include "commands/check.h"
+#include "commands/data_sources.h"
+#include "commands/generate.h"
+#include "commands/undo.h"
 #include "errors.h"
-#include "inf_writer.h"
-#include "live_registry.h"
+#include "formats/text_decoder.h"
 #include "messages.h"
 #include "options.h"
-#include "shared_keys.h"
-#include "text_decoder.h"
 #include "whole_file.h"
-#include "tz_database.h"
-#include "undo_writer.h"
-#include "windows_zone.h"
-#include "windows_zone_map.h"
-
-#include <chrono>
-#include <filesystem>
 
 using namespace zoneinf;
-
-namespace {
-
-int CurrentYear()
-{
-    return UtcYear(std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()));
-}
-
-// --zoneinfo, or the release built into the program, or the system's.
-TzDatabase OpenDatabase(const Options& options)
-{
-    if (options.zoneinfo.empty()) {
-        if (std::shared_ptr<const ZoneFiles> builtIn = OpenBuiltInZoneFiles()) {
-            return TzDatabase(std::move(builtIn));
-        }
-        return TzDatabase(TzDatabase::kSystemFolder);
-    }
-    return TzDatabase(PathFromUtf8(options.zoneinfo));
-}
-
-// --windows-zones, or CLDR's mapping built into the program.
-WindowsZoneMap LoadMapping(const Options& options)
-{
-    if (options.windowsZones.empty()) {
-        return WindowsZoneMap::Parse(std::string(BuiltInMapping()), std::string(BuiltInMappingName()));
-    }
-    return WindowsZoneMap::Load(PathFromUtf8(options.windowsZones));
-}
-
-std::string MappingSource(const Options& options)
-{
-    return options.windowsZones.empty() ? std::string(BuiltInMappingName()) : options.windowsZones;
-}
-
-// --check's inputs: the files named, or the machine's own registry.
-std::vector<CheckInput> CheckInputs(const Options& options)
-{
-    if (!options.checkFiles.empty()) {
-        return CheckFiles(options.checkFiles);
-    }
-    const std::optional<RegistrySnapshot> live = ReadLiveRegistry();
-    if (!live) {
-        throw Failure(kExitUsage, _("--check needs a FILE: a registry export or an INF"));
-    }
-    return {{"registry", [live] { return DefinitionsOf(*live, "registry"); }}};
-}
-
-// Refuses a zone that is not its key's main zone unless the two give the
-// same local time all through the years: writing it would move every
-// machine of the main zone's places.
-void RequireSameLocalTime(const TzDatabase& database, const std::string& zone, const std::string& key,
-                          const std::string& mainZone, YearRange years)
-{
-    const auto disagreement = CompareZones(database, zone, mainZone, years);
-    if (!disagreement) {
-        return;
-    }
-    const bool agreeLater = disagreement->lastYear < years.last;
-    throw Failure(kExitUsage,
-                  Fill(agreeLater ? _("'%1' is %2's key, shared by %3, and from %4 %3 is %5 where %2 is %6; "
-                                      "they agree from %7 (--from %7), or --windows-key names a key knowingly")
-                                  : _("'%1' is %2's key, shared by %3, and from %4 %3 is %5 where %2 is %6; "
-                                      "they still differ in %7; --windows-key names a key knowingly"),
-                       {key, mainZone, zone, FormatInstant(disagreement->firstDifference),
-                        FormatOffset(disagreement->zoneOffset), FormatOffset(disagreement->mainOffset),
-                        std::to_string(agreeLater ? disagreement->lastYear + 1 : years.last)}));
-}
-
-// The zones to write, by current name, and their keys, from the command
-// line and CLDR.
-std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& options, const TzDatabase& database,
-                                                               const WindowsZoneMap* map, YearRange years)
-{
-    std::vector<std::pair<std::string, std::string>> zones;
-    if (options.all) {
-        for (const auto& [key, mapped] : map->MainZones()) {
-            zones.emplace_back(key, database.CurrentName(mapped));
-        }
-        // Also refuses a mapping that names a zone the database lacks.
-        WriteStandardError(FormatSharedKeyNotes(SurveySharedKeys(*map, database, years, true)));
-        return zones;
-    }
-    for (const std::string& given : options.zones) {
-        database.RequireZone(given);
-        const std::string zone = database.CurrentName(given);
-        std::optional<std::string> key = options.windowsKey;
-        if (!key) {
-            key = map->KeyFor(given, [&](const std::string& a, const std::string& b) {
-                return database.SameZone(a, b);
-            });
-            if (!key) {
-                throw Failure(kExitUsage, Fill(_("CLDR maps no Windows key to '%1'; name one with --windows-key"), {given}));
-            }
-            const std::string mainZone = database.CurrentName(*map->MainZoneOf(*key));
-            if (mainZone != zone) {
-                if (!database.HasZone(mainZone)) {
-                    throw MappedZoneMissing(database, mainZone, *key);
-                }
-                RequireSameLocalTime(database, zone, *key, mainZone, years);
-            }
-        }
-        for (size_t earlier = 0; earlier < zones.size(); ++earlier) {
-            if (zones[earlier].first == *key) {
-                throw Failure(kExitUsage, Fill(_("'%1' and '%2' both map to '%3'"), {given, options.zones[earlier], *key}));
-            }
-        }
-        zones.emplace_back(*key, zone);
-    }
-    return zones;
-}
-
-int Generate(const Options& options)
-{
-    if (options.windowsKey && !IsWindowsKeyName(*options.windowsKey)) {
-        throw Failure(kExitUsage, Fill(_("'%1' is no Windows key name (printable ASCII, no \\, \" or %, at most %2 characters)"),
-                                       {*options.windowsKey, std::to_string(kMaxKeyNameLength)}));
-    }
-    const TzDatabase database = OpenDatabase(options);
-    const YearRange years = YearsOf(options, CurrentYear());
-    // A key named on the command line needs no mapping.
-    std::optional<WindowsZoneMap> map;
-    if (!options.windowsKey) {
-        map = LoadMapping(options);
-    }
-    std::vector<WindowsZone> zones;
-    for (const auto& [key, zone] : ZonesToWrite(options, database, map ? &*map : nullptr, years)) {
-        zones.push_back(BuildWindowsZone(database.Load(zone), zone, key, years, options.approximate));
-        for (const YearOffsets& year : zones.back().approximated) {
-            WriteStandardError("zoneinf: " + Fill(_("approximated %1 (%2) %3"), {zone, key, DescribeChanges(year)}) + "\n");
-        }
-    }
-    InfSource source;
-    source.programVersion = ZONEINF_VERSION;
-    source.databaseVersion = database.Version();
-    source.years = years;
-    source.mappingRelease = map ? map->Release() : "";
-    if (options.output) {
-        const std::string name = Utf8FromPath(PathFromUtf8(*options.output).filename());
-        if (IsPlainInfText(name)) {
-            source.fileName = name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
-        }
-    }
-    const std::string inf = WriteInf(source, zones);
-    if (options.output) {
-        WriteFileWhole(*options.output, inf);
-    } else {
-        WriteStandardOutput(inf);
-    }
-    return kExitSuccess;
-}
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -190,23 +33,16 @@ int main(int argc, char** argv)
             return kExitSuccess;
         }
         if (options.version) {
-            const TzDatabase database = OpenDatabase(options);
-            const WindowsZoneMap map = LoadMapping(options);
-            WriteStandardOutput(std::string("zoneinf ") + ZONEINF_VERSION + "\ntzdata " + database.Version() +
-                                " (" + database.Source() + ")\nCLDR " + map.Release() + " (" +
-                                MappingSource(options) + ")\n");
+            WriteStandardOutput(DescribeVersions(options));
             return kExitSuccess;
         }
         if (options.check) {
-            const YearRange years = YearsOf(options, CurrentYear());
-            const std::vector<CheckInput> inputs = CheckInputs(options);
-            return RunCheck(inputs, OpenDatabase(options), LoadMapping(options), years, options.json,
-                            options.verbose);
+            return RunCheck(options);
         }
         if (options.undo) {
-            return RunUndo(options, [&] { return OpenDatabase(options); }, [&] { return LoadMapping(options); });
+            return RunUndo(options);
         }
-        return Generate(options);
+        return RunGenerate(options);
     } catch (const Failure& failure) {
         // Messages quote the input: escaped, one line whatever it holds.
         WriteStandardError("zoneinf: " + EscapeForTerminal(failure.what()) + "\n");

@@ -1,7 +1,7 @@
 // The command line, parsed.
 #pragma once
 
-#include "windows_zone.h"
+#include "model/time_model.h"
 
 #include <optional>
 #include <string>

@@ -3,7 +3,8 @@
 // are checked on the tests' own database, whose facts stay put; what
 // depends on the mapping alone (which keys are checked, which absent), on
 // the system's database with CLDR's whole mapping.
-#include "check.h"
+#include "commands/check_report.h"
+#include "commands/verdicts.h"
 #include "errors.h"
 #include "test_support.h"
 
@@ -55,6 +56,13 @@ CheckReport CheckAgainstCldr(const std::string& bytes)
                             {2026, 2037});
 }
 
+// A report as --check --json prints it for one file.
+nlohmann::json Json(const CheckReport& report)
+{
+    static const Checker checker(testing::TestDatabase(), testing::TestMapping(), {2026, 2037});
+    return nlohmann::json::parse(FormatJson(checker.Basis(), report));
+}
+
 const ZoneCheck& Find(const CheckReport& report, const std::string& key)
 {
     for (const ZoneCheck& zone : report.zones) {
@@ -101,7 +109,7 @@ TEST(Check, FlagsWinesStaleParaguayRecord)
     // CLDR's mapping names a zone for each of Wine's keys.
     EXPECT_EQ(CheckAgainstCldr(kWineExport).Checked(), 139);
 
-    const auto json = nlohmann::json::parse(FormatJson(report));
+    const auto json = Json(report);
     EXPECT_EQ(json["checked"], report.Checked());
     EXPECT_EQ(json["zones"].size(), 139u);
     for (const auto& zone : json["zones"]) {
@@ -250,7 +258,7 @@ TEST(Check, TellsYearsNoRecordDescribesFromStaleOnes)
         EXPECT_NE(text.find(c.summary), std::string::npos) << text;
         if (c.status == ZoneCheck::kAsClose) {
             EXPECT_EQ(report.zones[0].closestYears, (std::vector<int>{2029, 2033}));
-            EXPECT_EQ(nlohmann::json::parse(FormatJson(report))["asCloseAsWindowsAllows"], 1);
+            EXPECT_EQ(Json(report)["asCloseAsWindowsAllows"], 1);
         }
     }
 }
@@ -292,7 +300,7 @@ TEST(Check, APartialExportCountsTheMappedKeysItLacks)
     EXPECT_NE(FormatReport(partial, false).find("; " + std::to_string(partial.absent) +
                                                " keys of the mapping absent from the file\n"),
               std::string::npos);
-    EXPECT_EQ(nlohmann::json::parse(FormatJson(partial))["absent"], partial.absent);
+    EXPECT_EQ(Json(partial)["absent"], partial.absent);
 }
 
 // An INF as zoneinf writes it, and as administrators write the same: in

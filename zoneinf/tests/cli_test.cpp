@@ -3,6 +3,7 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <fstream>
 #include <sys/stat.h>
@@ -298,6 +299,45 @@ TEST(CommandLine, CheckOfSeveralFiles)
         }
         EXPECT_NE(run.errors.find(c.inErrors), std::string::npos) << run.errors;
     }
+}
+
+// What a run checks against (the releases, the years, the shared keys) is
+// one document's own with one file, and said once before the files with
+// several, each file's document keeping its own facts.
+TEST(CommandLine, JsonOfSeveralFilesSaysWhatTheyWereCheckedAgainstOnce)
+{
+    const auto folder = testing::ScratchFolder("fleet-json");
+    const std::string inf = (folder / "paris.inf").string();
+    ASSERT_EQ(RunZoneinf("Europe/Paris -o " + inf).status, 0);
+    const char* const runWide[] = {"tzdata", "cldr", "fromYear", "toYear", "sharedKeys"};
+    const char* const perFile[] = {"file", "format", "checked", "differ", "absent", "currentZone", "zones"};
+
+    const testing::Run one = RunZoneinf("--check " + inf + " --json");
+    ASSERT_EQ(one.status, 0) << one.errors;
+    const auto single = nlohmann::json::parse(one.output);
+    for (const char* field : runWide) {
+        EXPECT_TRUE(single.contains(field)) << field;
+    }
+    for (const char* field : perFile) {
+        EXPECT_TRUE(single.contains(field)) << field;
+    }
+
+    const testing::Run two = RunZoneinf("--check " + inf + " " + inf + " --json");
+    ASSERT_EQ(two.status, 0) << two.errors;
+    const auto several = nlohmann::json::parse(two.output);
+    for (const char* field : runWide) {
+        EXPECT_EQ(several[field], single[field]) << field;
+    }
+    ASSERT_EQ(several["files"].size(), 2u);
+    for (const auto& file : several["files"]) {
+        for (const char* field : runWide) {
+            EXPECT_FALSE(file.contains(field)) << field;
+        }
+        for (const char* field : perFile) {
+            EXPECT_EQ(file[field], single[field]) << field;
+        }
+    }
+    EXPECT_EQ(several["summary"]["files"], 2);
 }
 
 // REGEDIT4 is ANSI: its text reaches --json as UTF-8, and a file name

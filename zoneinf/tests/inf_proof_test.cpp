@@ -4,10 +4,10 @@
 // of every year of the default range, and between changes; the run reports
 // only years no record could describe (on the tests' own database, exactly
 // the ones known).
-#include "exported_definitions.h"
-#include "record_evaluator.h"
+#include "formats/exported_definitions.h"
+#include "mapping/windows_zone_map.h"
+#include "records/record_evaluator.h"
 #include "test_support.h"
-#include "windows_zone_map.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace zoneinf {
 namespace {
 
@@ -13,6 +15,17 @@ TEST(Language, SpanishWhereTheLocaleAsksForItEnglishElsewhere)
     const auto folder = testing::ScratchFolder("language");
     const std::string inf = (folder / "paraguay.inf").string();
     ASSERT_EQ(testing::RunOnTestDatabase("America/Asuncion --from 2026 -o " + inf).status, 0);
+    // An export whose Dynamic DST ends before it starts.
+    std::string tzi = "00";
+    for (size_t i = 1; i < 44; ++i) {
+        tzi += ",00";
+    }
+    const std::string key = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\"
+                            "Paraguay Standard Time";
+    const std::string backwards = (folder / "backwards.reg").string();
+    std::ofstream(backwards, std::ios::binary)
+        << "Windows Registry Editor Version 5.00\r\n\r\n" << key << "]\r\n\"TZI\"=hex:" << tzi << "\r\n\r\n"
+        << key << "\\Dynamic DST]\r\n\"FirstEntry\"=dword:000007d0\r\n\"LastEntry\"=dword:000007cf\r\n";
     const char* const spanishHelp = "Uso: zoneinf [OPCIÓN]... ZONA...\n";
     const char* const spanishError = "zoneinf: zona horaria desconocida 'No/Such' en ";
     const char* const spanishHint = "Pruebe 'zoneinf --help' para más información.\n";
@@ -29,6 +42,11 @@ TEST(Language, SpanishWhereTheLocaleAsksForItEnglishElsewhere)
         {"LANG=es_PY.UTF-8", "No/Such", "", spanishHint},
         {"LANG=es_ES.UTF-8", "--check " + inf, "Definiciones aplicadas: tzdata ", ""},
         {"LANG=es_ES.UTF-8", "--check " + inf, "1 zona comprobada, 0 difieren", ""},
+        // Messages made from parts: each part in Spanish too.
+        {"LANG=es_ES.UTF-8", "--check " + backwards,
+         "Paraguay Standard Time  America/Asuncion  mal formada: Dynamic DST con LastEntry 1999 anterior a FirstEntry 2000\n", ""},
+        {"LANG=es_ES.UTF-8", "Africa/Monrovia --windows-key X --from 1970 --to 1970", "",
+         "ningún registro de Windows describe 1970: UTC-00:44:30 durante todo el año;"},
         // An untranslated language, and the C locale, keep English.
         {"LC_ALL=C.UTF-8 LANGUAGE=fr", "--help", "Usage: zoneinf [OPTION]... ZONE...\n", ""},
         {"LC_ALL=C LANGUAGE=es", "No/Such", "", "zoneinf: unknown time zone 'No/Such' in "},

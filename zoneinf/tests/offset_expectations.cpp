@@ -4,7 +4,7 @@
 // exact year "<key>\t<UTC seconds>\t<offset seconds>" one second before,
 // at and one second after each change of offset, and mid-year.
 //   offset_expectations ZONES.INF [ZONEINFO_DIR]
-#include "tz_database.h"
+#include "tzdb/tz_database.h"
 
 #include <fstream>
 #include <iostream>

@@ -1,9 +1,11 @@
 // The snapshot the readers fill: every value of the kept keys, as Windows
-// stores it, whichever format held it.
+// stores it, whichever format held it; and the vocabulary the readers and
+// writers share.
 #include "errors.h"
-#include "exported_definitions.h"
-#include "inf_reader.h"
-#include "registry_export_reader.h"
+#include "formats/exported_definitions.h"
+#include "formats/inf_reader.h"
+#include "formats/registry_export_reader.h"
+#include "formats/registry_vocabulary.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +62,55 @@ TEST(RegistrySnapshot, AnExportAndAnInfOfTheSameValuesFillTheSameSnapshot)
         EXPECT_EQ(read.currentZoneKey, "Hora de Asunci\xC3\xB3n");
         ASSERT_EQ(read.zones.size(), 1u);
         EXPECT_EQ(read.zones[0].tzi->size(), 5u);
+    }
+}
+
+// What a writer puts down, a reader takes back as it was; what no writer
+// puts down, no reader takes.
+TEST(RegistryVocabulary, ReadersTakeBackWhatWritersWrite)
+{
+    for (const std::uint32_t number : {0u, 1u, 2026u, 0x12345678u, 0xFFFFFFFFu}) {
+        EXPECT_EQ(DwordOf(DwordBytes(number)), number);
+    }
+    EXPECT_EQ(DwordBytes(2026), (std::vector<std::uint8_t>{0xea, 0x07, 0, 0}));
+    for (const std::vector<std::uint8_t>& notFour : {std::vector<std::uint8_t>{}, {1, 2, 3}, {1, 2, 3, 4, 5}}) {
+        EXPECT_FALSE(DwordOf(notFour));
+    }
+    const std::vector<std::uint8_t> bytes = {0x2c, 0x01, 0x00, 0xff, 0x0a};
+    const std::string list = HexList(bytes);
+    EXPECT_EQ(list, "2c,01,00,ff,0a");
+    std::vector<std::uint8_t> read;
+    for (size_t start = 0; start < list.size(); start += 3) {
+        read.push_back(ParseHexByte(list.substr(start, 2)).value_or(0x55));
+    }
+    EXPECT_EQ(read, bytes);
+    EXPECT_EQ(ParseHexByte("F"), 0x0f);
+    EXPECT_EQ(ParseHexNumber("0000012c"), 0x12cu);
+    EXPECT_EQ(ParseHexNumber("FFFFFFFF"), 0xFFFFFFFFu);
+    for (const char* notNumber : {"", "100000000", "12 ", "-1", "x1"}) {
+        EXPECT_FALSE(ParseHexNumber(notNumber)) << notNumber;
+    }
+    for (const char* notByte : {"", "100", "g1", "-1", "+1", " 1", "0x1"}) {
+        EXPECT_FALSE(ParseHexByte(notByte)) << notByte;
+    }
+    EXPECT_EQ(AddRegLine("K\\Sub", "50% \"q\"", kAddRegTypeSz | kAddRegNoClobber, InfString("a")),
+              "HKLM,\"K\\Sub\",\"50%% \"\"q\"\"\",0x00000002,\"a\"");
+    EXPECT_EQ(AddRegLine("K", "Empty", kAddRegBinary, HexList({})), "HKLM,\"K\",\"Empty\",0x00000001");
+    EXPECT_EQ(AddRegKeyLine("K"), "HKLM,\"K\",,0x00000010");
+    EXPECT_EQ(DelRegLine("K", "TZI"), "HKLM,\"K\",\"TZI\"");
+    const struct {
+        std::string path;
+        bool kept;
+    } keys[] = {
+        {TimeZoneKeyPath("Paraguay Standard Time"), true},
+        {"software\\microsoft\\windows nt\\currentversion\\time zones", true},
+        {std::string(kTimeZonesKey) + " Extra", false},
+        {std::string(kDefinitionsKey32) + "\\Sub", true},
+        {kTimeZoneInformationKey, true},
+        {"SOFTWARE\\Other", false},
+    };
+    for (const auto& key : keys) {
+        EXPECT_EQ(IsKeptKey(key.path), key.kept) << key.path;
     }
 }
 

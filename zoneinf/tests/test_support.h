@@ -11,9 +11,9 @@
 #pragma once
 
 #include "built_in_data.h"
-#include "time_model.h"
-#include "tz_database.h"
-#include "windows_zone_map.h"
+#include "mapping/windows_zone_map.h"
+#include "model/time_model.h"
+#include "tzdb/tz_database.h"
 
 #include <filesystem>
 #include <string>

@@ -1,13 +1,13 @@
 // The trace every INF leaves, and --undo: the INF that puts back what a
 // registry export held, read back as SetupAPI reads it.
-#include "definitions_trace.h"
 #include "errors.h"
-#include "exported_definitions.h"
-#include "inf_writer.h"
+#include "formats/definitions_trace.h"
+#include "formats/exported_definitions.h"
+#include "formats/registry_vocabulary.h"
+#include "formats/text_decoder.h"
+#include "formats/undo_writer.h"
+#include "mapping/windows_zone_map.h"
 #include "test_support.h"
-#include "text_decoder.h"
-#include "undo_writer.h"
-#include "windows_zone_map.h"
 
 #include <gtest/gtest.h>
 

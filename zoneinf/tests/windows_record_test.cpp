@@ -1,10 +1,10 @@
 // Windows' records: their bytes, how Windows and Wine read them, and the
 // records the generator writes for the hard cases of the tests' database.
 #include "errors.h"
-#include "record_builder.h"
-#include "record_evaluator.h"
+#include "records/record_builder.h"
+#include "records/record_evaluator.h"
+#include "records/windows_zone.h"
 #include "test_support.h"
-#include "windows_zone.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // CLDR's mapping read from its two distributions, and held to the rules an
 // INF needs: whatever a mapping file holds, nothing unchecked reaches an INF.
 #include "errors.h"
+#include "mapping/windows_zone_map.h"
 #include "test_support.h"
-#include "windows_zone_map.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-// The database side: POSIX rules from TZif footers, TZif files, and the
-// offsets per year read from them.
+// The database side: POSIX rules from TZif footers, TZif files, the
+// offsets per year read from them, and where two series of offsets part.
 #include "errors.h"
-#include "posix_tz.h"
 #include "test_support.h"
-#include "tzif_reader.h"
+#include "tzdb/posix_tz.h"
+#include "tzdb/tzif_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -153,6 +153,49 @@ TEST(ZoneTimeline, UnusableFilesAreRefusedWithTheirName)
         } catch (const Failure& failure) {
             EXPECT_EQ(failure.status(), kExitUnreadableInput) << what;
             EXPECT_NE(std::string(failure.what()).find("Test/Zone"), std::string::npos) << what;
+        }
+    }
+}
+
+// Two series of offsets compared stretch by stretch: a New York-like 2024
+// against copies with one or both changes moved, or another offset.
+TEST(TimeModel, DifferencesStartWhereTwoSeriesPartAndLastUntilTheyMeet)
+{
+    const YearOffsets newYork{2024, -5h, {{At("2024-03-10T07:00:00Z"), -5h, -4h}, {At("2024-11-03T06:00:00Z"), -4h, -5h}}};
+    const auto moved = [&](const char* start, const char* end) {
+        return YearOffsets{2024, -5h, {{At(start), -5h, -4h}, {At(end), -4h, -5h}}};
+    };
+    const struct {
+        const char* what;
+        YearOffsets other;
+        const char* begin;
+        std::vector<OffsetDifference> expected;
+    } cases[] = {
+        {"the same", newYork, "2024-01-01T00:00:00Z", {}},
+        {"another offset all year", {2024, -3h, {}}, "2024-01-01T00:00:00Z",
+         {{At("2024-01-01T00:00:00Z"), At("2024-03-10T07:00:00Z"), -5h, -3h},
+          {At("2024-03-10T07:00:00Z"), At("2024-11-03T06:00:00Z"), -4h, -3h},
+          {At("2024-11-03T06:00:00Z"), At("2025-01-01T00:00:00Z"), -5h, -3h}}},
+        {"daylight time a week later, ending alike", moved("2024-03-17T07:00:00Z", "2024-11-03T06:00:00Z"),
+         "2024-01-01T00:00:00Z", {{At("2024-03-10T07:00:00Z"), At("2024-03-17T07:00:00Z"), -4h, -5h}}},
+        {"both changes moved", moved("2024-03-17T07:00:00Z", "2024-10-27T06:00:00Z"), "2024-01-01T00:00:00Z",
+         {{At("2024-03-10T07:00:00Z"), At("2024-03-17T07:00:00Z"), -4h, -5h},
+          {At("2024-10-27T06:00:00Z"), At("2024-11-03T06:00:00Z"), -4h, -5h}}},
+        {"compared from April: only the autumn", moved("2024-03-17T07:00:00Z", "2024-10-27T06:00:00Z"),
+         "2024-04-01T00:00:00Z", {{At("2024-10-27T06:00:00Z"), At("2024-11-03T06:00:00Z"), -4h, -5h}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const YearOffsets& other = c.other;
+        const auto differences =
+            Differences({[&](Instant at) { return newYork.OffsetAt(at); }, newYork.changes},
+                        {[&](Instant at) { return other.OffsetAt(at); }, other.changes}, At(c.begin), StartOfYear(2025));
+        ASSERT_EQ(differences.size(), c.expected.size());
+        for (size_t i = 0; i < differences.size(); ++i) {
+            EXPECT_EQ(FormatInstant(differences[i].from), FormatInstant(c.expected[i].from));
+            EXPECT_EQ(FormatInstant(differences[i].to), FormatInstant(c.expected[i].to));
+            EXPECT_EQ(differences[i].first, c.expected[i].first);
+            EXPECT_EQ(differences[i].second, c.expected[i].second);
         }
     }
 }

@@ -223,9 +223,8 @@ std::optional<std::string> ReadFileWhole(const std::filesystem::path& path)
         used += size_t(count);
         if (used > kMaxInputBytes) {
             ::close(descriptor);
-            throw Failure(kExitUnreadableInput, path.string() + ": " +
-                                                    Fill(_("over %1 MiB, larger than any input of zoneinf"),
-                                                         {std::to_string(kMaxInputBytes >> 20)}));
+            throw UnreadableInput(path.string(), Fill(_("over %1 MiB, larger than any input of zoneinf"),
+                                                      {std::to_string(kMaxInputBytes >> 20)}));
         }
     }
 }
@@ -251,7 +250,7 @@ void WriteFileWhole(const std::string& path, const std::string& text)
 void WriteStandardOutput(const std::string& text)
 {
     if (!WriteAll(STDOUT_FILENO, text)) {
-        Fail("standard output", errno);
+        Fail(_("standard output"), errno);
     }
 }
 

@@ -4,6 +4,8 @@
 #include "live_registry.h"
 
 #include "errors.h"
+#include "formats/registry_vocabulary.h"
+#include "messages.h"
 #include "wide_text.h"
 
 #include <windows.h>
@@ -93,18 +95,18 @@ bool AddKey(RegistrySnapshot& snapshot, HKEY parent, const std::wstring& path, i
 
 std::optional<RegistrySnapshot> ReadLiveRegistry()
 {
-    const std::wstring timeZones = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones";
+    const std::wstring timeZones = WideFromUtf8(kTimeZonesKey);
     const Key probe(HKEY_LOCAL_MACHINE, timeZones);
     if (probe.status() != ERROR_SUCCESS) {
-        throw Failure(kExitUnreadableInput, "HKEY_LOCAL_MACHINE\\" + Utf8FromWide(timeZones) + ": cannot open (error " +
-                                                std::to_string(probe.status()) + ")");
+        throw UnreadableInput("HKEY_LOCAL_MACHINE\\" + Utf8FromWide(timeZones),
+                              Fill(_("cannot open (error %1)"), {std::to_string(probe.status())}));
     }
     RegistrySnapshot snapshot{"registry", {}};
     AddKey(snapshot, HKEY_LOCAL_MACHINE, timeZones, 2);  // each zone and its Dynamic DST
-    AddKey(snapshot, HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation", 0);
+    AddKey(snapshot, HKEY_LOCAL_MACHINE, WideFromUtf8(kTimeZoneInformationKey), 0);
     // zonechange.exe is a 32-bit program: its INF's trace is in the 32-bit
     // view on 64-bit Windows, and in the only one elsewhere.
-    const std::wstring trace = L"SOFTWARE\\zonechange\\Definitions";
+    const std::wstring trace = WideFromUtf8(kDefinitionsKey);
     if (!AddKey(snapshot, HKEY_LOCAL_MACHINE, trace, 1, KEY_WOW64_32KEY)) {
         AddKey(snapshot, HKEY_LOCAL_MACHINE, trace, 1);
     }

@@ -20,6 +20,17 @@ namespace {
 
 std::optional<MoCatalogue> catalogue;
 
+// The catalogue's translation of `english`; empty when there is none (an
+// untranslated entry is empty too).
+std::string_view Lookup(const char* english)
+{
+    if (!catalogue) {
+        return {};
+    }
+    const std::optional<std::string_view> found = catalogue->Find(english);
+    return found ? *found : std::string_view();
+}
+
 }  // namespace
 
 void UseUsersLanguage()
@@ -31,20 +42,20 @@ void UseUsersLanguage()
 
 const char* Translate(const char* english)
 {
-    const auto found = catalogue ? catalogue->Find(english) : std::nullopt;
+    const std::string_view found = Lookup(english);
     // Translations end in the catalogue's NUL, so they can be handed out as C strings.
-    return found && !found->empty() ? found->data() : english;
+    return found.empty() ? english : found.data();
 }
 
 const char* TranslatePlural(const char* singular, const char* plural, unsigned long count)
 {
-    const auto found = catalogue ? catalogue->Find(singular) : std::nullopt;
-    if (!found || found->empty()) {
+    const std::string_view found = Lookup(singular);
+    if (found.empty()) {
         return count == 1 ? singular : plural;
     }
     // Spanish has two forms, "zona\0zonas", the plural for every count but 1.
-    const std::size_t separator = found->find('\0');
-    return count == 1 || separator == std::string_view::npos ? found->data() : found->data() + separator + 1;
+    const std::size_t separator = found.find('\0');
+    return count == 1 || separator == std::string_view::npos ? found.data() : found.data() + separator + 1;
 }
 
 }  // namespace zoneinf

@@ -3,6 +3,7 @@
 #include "whole_file.h"
 
 #include "errors.h"
+#include "messages.h"
 #include "wide_text.h"
 
 #include <windows.h>
@@ -179,9 +180,8 @@ std::optional<std::string> ReadFileWhole(const std::filesystem::path& path)
             return bytes;
         }
         if (bytes.size() + count > kMaxInputBytes) {
-            throw Failure(kExitUnreadableInput, Utf8FromPath(path) + ": over " +
-                                                    std::to_string(kMaxInputBytes >> 20) +
-                                                    " MiB, larger than any input of zoneinf");
+            throw UnreadableInput(Utf8FromPath(path), Fill(_("over %1 MiB, larger than any input of zoneinf"),
+                                                           {std::to_string(kMaxInputBytes >> 20)}));
         }
         bytes.append(buffer.data(), count);
     }
@@ -238,7 +238,7 @@ void WriteTo(DWORD which, const std::string& text, bool mustSucceed)
         written = WriteAll(handle, text);
     }
     if (!written && mustSucceed) {
-        Fail("standard output", ::GetLastError());
+        Fail(_("standard output"), ::GetLastError());
     }
 }
 

@@ -1,12 +1,12 @@
 #include "reader_exercises.h"
 
 #include "errors.h"
-#include "exported_definitions.h"
+#include "formats/exported_definitions.h"
 #include "fuzz_check.h"
-#include "record_evaluator.h"
-#include "tzif_reader.h"
-#include "windows_zone.h"
-#include "windows_zone_map.h"
+#include "mapping/windows_zone_map.h"
+#include "records/record_evaluator.h"
+#include "records/windows_zone.h"
+#include "tzdb/tzif_reader.h"
 
 #include <functional>
 

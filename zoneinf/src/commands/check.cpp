@@ -1,0 +1,67 @@
+#include "commands/check.h"
+
+#include "commands/check_report.h"
+#include "commands/command_files.h"
+#include "commands/data_sources.h"
+#include "commands/fleet_check.h"
+#include "commands/verdicts.h"
+#include "live_registry.h"
+#include "messages.h"
+#include "whole_file.h"
+
+namespace zoneinf {
+
+namespace {
+
+// --check's inputs: the files named, or the machine's own registry.
+std::vector<CheckInput> CheckInputs(const Options& options)
+{
+    std::vector<CheckInput> inputs;
+    for (const std::string& path : options.checkFiles) {
+        inputs.push_back({path, [path] { return ReadDefinitions(ReadInputFile(path, EmptyInput::kRefused), path); }});
+    }
+    if (!inputs.empty()) {
+        return inputs;
+    }
+    const std::optional<RegistrySnapshot> live = ReadLiveRegistry();
+    if (!live) {
+        throw Failure(kExitUsage, _("--check needs a FILE: a registry export or an INF"));
+    }
+    return {{"registry", [live] { return DefinitionsOf(*live, "registry"); }}};
+}
+
+}  // namespace
+
+int RunCheck(const Options& options)
+{
+    const YearRange years = YearsOf(options, CurrentYear());
+    const std::vector<CheckInput> inputs = CheckInputs(options);
+    // The mapping first, then the database, as --check has always opened them.
+    const WindowsZoneMap map = LoadMapping(options);
+    const TzDatabase database = OpenDatabase(options);
+    Checker checker(database, map, years);
+    WriteStandardError(FormatSharedKeyNotes(checker.Basis().sharedKeys));
+
+    RunReport report(checker.Basis(), inputs.size() > 1, options.json, options.verbose);
+    FleetSummary summary;
+    int status = kExitSuccess;
+    CheckEach(
+        inputs, checker,
+        [&](const CheckInput&, CheckReport&& checked) {
+            summary.Add(checked);
+            if (checked.Differing() > 0 && status == kExitSuccess) {
+                status = kExitZonesDiffer;
+            }
+            report.Add(checked);
+        },
+        [&](const CheckInput& input, const Failure& failure) {
+            WriteStandardError(std::string("zoneinf: ") + failure.what() + "\n");
+            report.AddUnreadable(input.name, failure.what());
+            summary.AddUnreadable();
+            status = kExitUnreadableInput;
+        });
+    WriteResult(options, report.Finish(summary));
+    return status;
+}
+
+}  // namespace zoneinf

@@ -1,0 +1,27 @@
+// The two ends every command shares: the file it reads, read whole or
+// refused with a message naming it, and its result, written whole to -o's
+// FILE or to standard output.
+#pragma once
+
+#include "options.h"
+
+#include <string>
+
+namespace zoneinf {
+
+// What an empty input is: a file to read like any other (its reader then
+// says what it is not), or a file refused with the unreadable ones.
+enum class EmptyInput { kRead, kRefused };
+
+// The bytes of an input named on the command line (--check's files,
+// --undo's export). Throws Failure (kExitUnreadableInput) "NAME: cannot
+// read (missing, unreadable or empty)" for a file that cannot be read, or
+// is empty when `empty` refuses it, and as ReadFileWhole does for one over
+// its limit.
+std::string ReadInputFile(const std::string& path, EmptyInput empty);
+
+// A command's result: to -o's FILE, whole or not at all, or to standard
+// output. Throws Failure (kExitWriteFailed).
+void WriteResult(const Options& options, const std::string& text);
+
+}  // namespace zoneinf

@@ -1,0 +1,51 @@
+#include "commands/data_sources.h"
+
+#include "built_in_data.h"
+#include "whole_file.h"
+
+#include <chrono>
+
+namespace zoneinf {
+
+namespace {
+
+std::string MappingSource(const Options& options)
+{
+    return options.windowsZones.empty() ? std::string(BuiltInMappingName()) : options.windowsZones;
+}
+
+}  // namespace
+
+int CurrentYear()
+{
+    return UtcYear(std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()));
+}
+
+TzDatabase OpenDatabase(const Options& options)
+{
+    if (options.zoneinfo.empty()) {
+        if (std::shared_ptr<const ZoneFiles> builtIn = OpenBuiltInZoneFiles()) {
+            return TzDatabase(std::move(builtIn));
+        }
+        return TzDatabase(TzDatabase::kSystemFolder);
+    }
+    return TzDatabase(PathFromUtf8(options.zoneinfo));
+}
+
+WindowsZoneMap LoadMapping(const Options& options)
+{
+    if (options.windowsZones.empty()) {
+        return WindowsZoneMap::Parse(std::string(BuiltInMapping()), std::string(BuiltInMappingName()));
+    }
+    return WindowsZoneMap::Load(PathFromUtf8(options.windowsZones));
+}
+
+std::string DescribeVersions(const Options& options)
+{
+    const TzDatabase database = OpenDatabase(options);
+    const WindowsZoneMap map = LoadMapping(options);
+    return std::string("zoneinf ") + ZONEINF_VERSION + "\ntzdata " + database.Version() + " (" + database.Source() +
+           ")\nCLDR " + map.Release() + " (" + MappingSource(options) + ")\n";
+}
+
+}  // namespace zoneinf

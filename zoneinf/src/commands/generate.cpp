@@ -1,0 +1,120 @@
+#include "commands/generate.h"
+
+#include "commands/command_files.h"
+#include "commands/data_sources.h"
+#include "errors.h"
+#include "formats/inf_writer.h"
+#include "formats/registry_vocabulary.h"
+#include "mapping/shared_keys.h"
+#include "messages.h"
+#include "records/windows_zone.h"
+#include "whole_file.h"
+
+namespace zoneinf {
+
+namespace {
+
+// Refuses a zone that is not its key's main zone unless the two give the
+// same local time all through the years: writing it would move every
+// machine of the main zone's places.
+void RequireSameLocalTime(const TzDatabase& database, const std::string& zone, const std::string& key,
+                          const std::string& mainZone, YearRange years)
+{
+    const auto disagreement = CompareZones(database, zone, mainZone, years);
+    if (!disagreement) {
+        return;
+    }
+    const bool agreeLater = disagreement->lastYear < years.last;
+    throw Failure(kExitUsage,
+                  Fill(agreeLater ? _("'%1' is %2's key, shared by %3, and from %4 %3 is %5 where %2 is %6; "
+                                      "they agree from %7 (--from %7), or --windows-key names a key knowingly")
+                                  : _("'%1' is %2's key, shared by %3, and from %4 %3 is %5 where %2 is %6; "
+                                      "they still differ in %7; --windows-key names a key knowingly"),
+                       {key, mainZone, zone, FormatInstant(disagreement->firstDifference),
+                        FormatOffset(disagreement->zoneOffset), FormatOffset(disagreement->mainOffset),
+                        std::to_string(agreeLater ? disagreement->lastYear + 1 : years.last)}));
+}
+
+// The zones to write, by current name, and their keys, from the command
+// line and CLDR.
+std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& options, const TzDatabase& database,
+                                                               const WindowsZoneMap* map, YearRange years)
+{
+    std::vector<std::pair<std::string, std::string>> zones;
+    if (options.all) {
+        for (const auto& [key, mapped] : map->MainZones()) {
+            zones.emplace_back(key, database.CurrentName(mapped));
+        }
+        // Also refuses a mapping that names a zone the database lacks.
+        WriteStandardError(FormatSharedKeyNotes(SurveySharedKeys(*map, database, years, true)));
+        return zones;
+    }
+    for (const std::string& given : options.zones) {
+        database.RequireZone(given);
+        const std::string zone = database.CurrentName(given);
+        std::optional<std::string> key = options.windowsKey;
+        if (!key) {
+            key = map->KeyFor(given, [&](const std::string& a, const std::string& b) {
+                return database.SameZone(a, b);
+            });
+            if (!key) {
+                throw Failure(kExitUsage, Fill(_("CLDR maps no Windows key to '%1'; name one with --windows-key"), {given}));
+            }
+            const std::string mainZone = database.CurrentName(*map->MainZoneOf(*key));
+            if (mainZone != zone) {
+                if (!database.HasZone(mainZone)) {
+                    throw MappedZoneMissing(database, mainZone, *key);
+                }
+                RequireSameLocalTime(database, zone, *key, mainZone, years);
+            }
+        }
+        for (size_t earlier = 0; earlier < zones.size(); ++earlier) {
+            if (zones[earlier].first == *key) {
+                throw Failure(kExitUsage, Fill(_("'%1' and '%2' both map to '%3'"), {given, options.zones[earlier], *key}));
+            }
+        }
+        zones.emplace_back(*key, zone);
+    }
+    return zones;
+}
+
+}  // namespace
+
+int RunGenerate(const Options& options)
+{
+    if (options.windowsKey && !IsWindowsKeyName(*options.windowsKey)) {
+        throw Failure(kExitUsage, Fill(_("'%1' is no Windows key name (printable ASCII, no \\, \" or %, at most %2 characters)"),
+                                       {*options.windowsKey, std::to_string(kMaxKeyNameLength)}));
+    }
+    const TzDatabase database = OpenDatabase(options);
+    const YearRange years = YearsOf(options, CurrentYear());
+    // A key named on the command line needs no mapping.
+    std::optional<WindowsZoneMap> map;
+    if (!options.windowsKey) {
+        map = LoadMapping(options);
+    }
+    std::vector<WindowsZone> zones;
+    for (const auto& [key, zone] : ZonesToWrite(options, database, map ? &*map : nullptr, years)) {
+        zones.push_back(BuildWindowsZone(database.Load(zone), zone, key, years, options.approximate));
+        for (const YearOffsets& year : zones.back().approximated) {
+            WriteStandardError("zoneinf: " +
+                               Fill(_("approximated %1 (%2) %3"), {zone, key, DescribeChanges(year, Wording::kMessage)}) +
+                               "\n");
+        }
+    }
+    InfSource source;
+    source.programVersion = ZONEINF_VERSION;
+    source.databaseVersion = database.Version();
+    source.years = years;
+    source.mappingRelease = map ? map->Release() : "";
+    if (options.output) {
+        const std::string name = Utf8FromPath(PathFromUtf8(*options.output).filename());
+        if (IsPlainInfText(name)) {
+            source.fileName = name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
+        }
+    }
+    WriteResult(options, WriteInf(source, zones));
+    return kExitSuccess;
+}
+
+}  // namespace zoneinf

@@ -1,0 +1,104 @@
+// --check's comparison: each exported zone's records read as Windows reads
+// them and compared with the database, change by change, into a verdict
+// per key. One Checker serves a whole run, however many files it checks.
+#pragma once
+
+#include "formats/exported_definitions.h"
+#include "mapping/shared_keys.h"
+#include "mapping/windows_zone_map.h"
+#include "model/time_model.h"
+#include "tzdb/tz_database.h"
+#include "tzdb/zone_timeline.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zoneinf {
+
+// One key's verdict. Example: "Paraguay Standard Time", America/Asuncion,
+// differs from 2026-10-04T03:00:00Z (Windows UTC-02:00, database
+// UTC-03:00), 24 changes of offset disagree.
+// kAsClose: the records differ only in years no record describes (Morocco's
+// 2029 and 2033, with two Ramadans), and there no longer than the record
+// zoneinf writes for them; no machine can do better, so it is no fault.
+struct ZoneCheck {
+    enum Status { kAgrees, kDiffers, kMalformed, kUnchecked, kAsClose } status = kUnchecked;
+    std::string windowsKey;
+    std::string zone;     // the database's current name of the zone CLDR maps the key to, if any
+    std::string problem;  // what is malformed, or why it was not checked
+    Instant firstDifference{};
+    Seconds windowsOffset{0};
+    Seconds databaseOffset{0};
+    int disagreeingChanges = 0;
+    std::vector<int> closestYears;  // kAsClose: the years no record describes, 2029 and 2033
+
+    // Malformed definitions are wrong ones: stale like those that differ.
+    bool Stale() const { return status == kDiffers || status == kMalformed; }
+};
+
+// What every file of a run is checked against. Example: tzdata "2026f",
+// CLDR "48", 2026 to 2037, and the shared keys whose other zones disagree
+// with their main zone in those years ("Central Asia Standard Time":
+// Antarctica/Vostok).
+struct CheckBasis {
+    std::string databaseVersion;
+    std::string mappingRelease;
+    YearRange years;
+    std::vector<SharedKeyNote> sharedKeys;
+};
+
+// One file's verdicts.
+struct CheckReport {
+    std::string file;
+    std::string format;
+    std::vector<ZoneCheck> zones;
+    // The machine's trace of definitions applied, when the input holds it.
+    std::optional<DefinitionsTrace> trace;
+    int absent = 0;  // keys the mapping lists (territory 001) that the file lacks
+    // The machine's own zone, when the input names it (TimeZoneKeyName);
+    // its verdict is the ZoneCheck of that key. Example: "Paraguay Standard Time".
+    std::optional<std::string> currentKey;
+
+    int Count(ZoneCheck::Status status) const;
+    int Checked() const { return int(zones.size()) - Count(ZoneCheck::kUnchecked); }
+    int Differing() const;
+    // The verdict on the current zone; nullptr when the input names none
+    // or the named key is not among the zones.
+    const ZoneCheck* Current() const;
+};
+
+// The database side of --check, computed once per run and shared by every
+// file checked: each zone's timeline and changes over the years, and the
+// verdict on each distinct set of records met so far (the machines of a
+// fleet mostly hold the same ones).
+class Checker {
+public:
+    Checker(const TzDatabase& database, const WindowsZoneMap& map, YearRange years);
+    CheckReport Check(const ExportedDefinitions& definitions);
+    const CheckBasis& Basis() const { return basis_; }
+
+private:
+    struct DatabaseZone {
+        ZoneTimeline timeline;
+        std::vector<OffsetChange> changes;
+    };
+    ZoneCheck CheckZone(const ExportedZone& exported);
+
+    const TzDatabase& database_;
+    CheckBasis basis_;
+    std::map<std::string, std::string> mainZones_;  // key, in lower case -> its main zone
+    std::map<std::string, DatabaseZone> zones_;     // by IANA name
+    std::map<std::string, ZoneCheck> verdicts_;  // by key and records, as bytes
+};
+
+// One file checked by a checker of its own.
+CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDatabase& database,
+                             const WindowsZoneMap& map, YearRange years);
+
+// A key's records against the zone's timeline and its changes in the years.
+ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& timeline,
+                              const std::vector<OffsetChange>& databaseChanges, YearRange years);
+
+}  // namespace zoneinf

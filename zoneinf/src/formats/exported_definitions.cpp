@@ -1,0 +1,180 @@
+#include "formats/exported_definitions.h"
+
+#include "errors.h"
+#include "formats/inf_reader.h"
+#include "formats/registry_export_reader.h"
+#include "formats/registry_vocabulary.h"
+#include "formats/text_decoder.h"
+#include "messages.h"
+
+#include <charconv>
+
+namespace zoneinf {
+
+namespace {
+
+// A value the zone needs, when it has the type expected; otherwise the
+// zone notes why not.
+const RegistryValue* Expect(ExportedZone& zone, const std::string& what, const RegistryValue& value,
+                            std::uint32_t type)
+{
+    if (!value.problem.empty()) {
+        zone.badValues.push_back(Fill(_("%1 has data that cannot be read (%2)"), {what, value.problem}));
+    } else if (value.type != type || (type == kRegDword && value.data.size() != 4)) {
+        zone.badValues.push_back(Fill(type == kRegDword ? _("%1 is no DWORD") : _("%1 is no binary value"), {what}));
+    } else {
+        return &value;
+    }
+    return nullptr;
+}
+
+void AddValue(ExportedZone& zone, const std::string& subkey, const RegistryValue& value)
+{
+    const std::string& name = value.name;
+    if (subkey.empty() && EqualNoCase(name, "TZI")) {
+        if (const RegistryValue* tzi = Expect(zone, name, value, kRegBinary)) {
+            zone.tzi = tzi->data;
+        }
+    } else if (EqualNoCase(subkey, kDynamicDstSubkey)) {
+        long year = 0;
+        const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), year);
+        if (EqualNoCase(name, "FirstEntry") || EqualNoCase(name, "LastEntry")) {
+            if (const RegistryValue* entry = Expect(zone, "Dynamic DST " + name, value, kRegDword)) {
+                (EqualNoCase(name, "FirstEntry") ? zone.firstEntry : zone.lastEntry) = DwordOf(entry->data);
+            }
+        } else if (error == std::errc() && end == name.data() + name.size()) {
+            if (const RegistryValue* record = Expect(zone, name, value, kRegBinary)) {
+                zone.years[year] = record->data;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::string& name)
+{
+    ExportedDefinitions definitions;
+    definitions.format = snapshot.format;
+    definitions.trace = DefinitionsTraceOf(snapshot);
+    std::map<std::string, ExportedZone> zones;  // by key name in lower case
+    const std::string timeZones = kTimeZonesKey;
+    for (const RegistryKey& key : snapshot.keys) {
+        if (EqualNoCase(key.path, kTimeZoneInformationKey)) {
+            for (const RegistryValue& value : key.values) {
+                if (EqualNoCase(value.name, "TimeZoneKeyName") && value.problem.empty() &&
+                    value.type == kRegSz) {
+                    definitions.currentZoneKey = Utf8FromUtf16Le(value.data);
+                }
+            }
+        }
+        if (!StartsWithNoCase(key.path, timeZones) || key.path.size() <= timeZones.size() + 1 ||
+            key.path[timeZones.size()] != '\\') {
+            continue;
+        }
+        const std::string relative = key.path.substr(timeZones.size() + 1);
+        const size_t separator = relative.find('\\');
+        const std::string keyName = relative.substr(0, separator);
+        if (keyName.empty()) {
+            continue;  // "Time Zones\\Dynamic DST": no key Windows could hold
+        }
+        const std::string subkey = separator == std::string::npos ? "" : relative.substr(separator + 1);
+        ExportedZone& zone = zones[LowerAscii(keyName)];
+        if (zone.windowsKey.empty() || subkey.empty()) {
+            zone.windowsKey = keyName;
+        }
+        for (const RegistryValue& value : key.values) {
+            AddValue(zone, subkey, value);
+        }
+    }
+    for (auto& [lowered, zone] : zones) {
+        definitions.zones.push_back(std::move(zone));
+    }
+    // A file with no zone at all is the wrong file, not a clean machine.
+    if (definitions.zones.empty()) {
+        throw UnreadableInput(name, Fill(_("no keys under HKEY_LOCAL_MACHINE\\%1 in this %2"), {timeZones, definitions.format}));
+    }
+    return definitions;
+}
+
+ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name)
+{
+    const RegistrySnapshot snapshot = ReadSnapshot(bytes, name);
+    ExportedDefinitions definitions = DefinitionsOf(snapshot, name);
+    definitions.wholeTimeZonesKey = snapshot.format.compare(0, 3, "INF") != 0;
+    return definitions;
+}
+
+RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name)
+{
+    // Without a byte-order mark regedit's version 5.00 is UTF-8; REGEDIT4
+    // and INFs are ANSI, Windows-1252 on the machines this serves.
+    const bool unmarkedUtf8 = bytes.compare(0, 36, "Windows Registry Editor Version 5.00") == 0;
+    const DecodedText text = DecodeText(bytes, name, unmarkedUtf8 ? TextEncoding::kUtf8 : TextEncoding::kWindows1252);
+    if (IsRegistryExport(text.utf8)) {
+        return ReadRegistryExport(text, name);
+    }
+    if (IsInf(text.utf8)) {
+        return ReadInf(text, name);
+    }
+    if (text.byteOrderMark && text.encoding != TextEncoding::kUtf8) {
+        throw UnreadableInput(name, _("UTF-16 text that is no registry export (no \"Windows Registry Editor Version 5.00\") and no INF"));
+    }
+    throw UnreadableInput(name, _("neither a registry export (\"Windows Registry Editor Version 5.00\", \"REGEDIT4\") nor an INF"));
+}
+
+std::variant<ZoneRecords, std::string> RecordsOf(const ExportedZone& zone)
+{
+    if (!zone.badValues.empty()) {
+        return zone.badValues.front();
+    }
+    if (!zone.tzi) {
+        return std::string(_("no TZI value"));
+    }
+    const auto record = [](const std::vector<std::uint8_t>& bytes, const std::string& what)
+        -> std::variant<TziRecord, std::string> {
+        if (bytes.size() != TziRecord::kSize) {
+            return Fill(_("%1 is %2 bytes, not 44"), {what, std::to_string(bytes.size())});
+        }
+        const TziRecord tzi = TziRecord::FromBytes(std::span<const std::uint8_t, TziRecord::kSize>(bytes.data(), TziRecord::kSize));
+        if (auto defect = tzi.Defect()) {
+            return what + ": " + *defect;
+        }
+        return tzi;
+    };
+    ZoneRecords records;
+    auto tzi = record(*zone.tzi, "TZI");
+    if (auto* problem = std::get_if<std::string>(&tzi)) {
+        return *problem;
+    }
+    records.tzi = std::get<TziRecord>(tzi);
+    if (!zone.firstEntry && !zone.lastEntry && zone.years.empty()) {
+        return records;
+    }
+    if (!zone.firstEntry || !zone.lastEntry) {
+        return std::string(_("Dynamic DST without FirstEntry or LastEntry"));
+    }
+    if (*zone.lastEntry < *zone.firstEntry) {
+        return Fill(_("Dynamic DST LastEntry %1 before FirstEntry %2"),
+                    {std::to_string(*zone.lastEntry), std::to_string(*zone.firstEntry)});
+    }
+    if (*zone.firstEntry < 1601 || *zone.lastEntry > 30827) {
+        return Fill(_("Dynamic DST years %1 to %2"), {std::to_string(*zone.firstEntry), std::to_string(*zone.lastEntry)});
+    }
+    DynamicDst dynamic{int(*zone.firstEntry), int(*zone.lastEntry), {}};
+    for (int year = dynamic.firstYear; year <= dynamic.lastYear; ++year) {
+        const auto found = zone.years.find(year);
+        if (found == zone.years.end()) {
+            return Fill(_("Dynamic DST has no record for %1"), {std::to_string(year)});
+        }
+        auto yearRecord = record(found->second, "Dynamic DST " + std::to_string(year));
+        if (auto* problem = std::get_if<std::string>(&yearRecord)) {
+            return *problem;
+        }
+        dynamic.years.push_back(std::get<TziRecord>(yearRecord));
+    }
+    records.dynamic = std::move(dynamic);
+    return records;
+}
+
+}  // namespace zoneinf

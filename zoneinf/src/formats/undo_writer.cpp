@@ -1,0 +1,151 @@
+#include "formats/undo_writer.h"
+
+#include "errors.h"
+#include "formats/registry_vocabulary.h"
+#include "formats/text_decoder.h"
+#include "messages.h"
+
+#include <algorithm>
+
+namespace zoneinf {
+
+namespace {
+
+// SetupAPI's limit on one string, in characters (MAX_INF_STRING_LENGTH);
+// a binary value's line is kept within it too.
+constexpr size_t kMaxInfString = 4096;
+constexpr size_t kMaxBinaryBytes = 1024;
+
+// The values zoneinf's INF writes on a zone's key itself.
+const char* const kValuesZoneinfWrites[] = {"Display", "Std", "Dlt", "TZI"};
+
+[[noreturn]] void CannotPutBack(const RegistryKey& key, const RegistryValue& value, const std::string& why)
+{
+    throw Failure(kExitUnreadableInput,
+                  Fill(_("HKLM\\%1, value '%2': %3; no INF line can put it back exactly"),
+                       {EscapeForTerminal(key.path), EscapeForTerminal(value.name), why}));
+}
+
+// Whether an INF string can carry the text: no control character (a line
+// end would end the line) and within SetupAPI's limit.
+bool FitsInfString(const std::string& text)
+{
+    const bool control = std::any_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+    });
+    return !control && Utf16LeFromUtf8(text).size() / 2 <= kMaxInfString;
+}
+
+// The AddReg line that puts a value back as the export holds it.
+std::string PuttingBack(const RegistryKey& key, const RegistryValue& value)
+{
+    if (!value.problem.empty()) {
+        CannotPutBack(key, value, Fill(_("data that cannot be read (%1)"), {value.problem}));
+    }
+    if (!FitsInfString(value.name)) {
+        CannotPutBack(key, value, _("a name with a control character, or too long"));
+    }
+    if (value.type == kRegSz || value.type == kRegExpandSz) {
+        const std::string text = Utf8FromUtf16Le(value.data);
+        if (Utf16LeFromUtf8(text) != value.data) {
+            CannotPutBack(key, value, _("a string that is not whole UTF-16 text with one terminator"));
+        }
+        if (!FitsInfString(text)) {
+            CannotPutBack(key, value, _("a string with a control character, or longer than 4096 characters"));
+        }
+        return AddRegLine(key.path, value.name, value.type == kRegSz ? kAddRegTypeSz : kAddRegTypeExpandSz,
+                          InfString(text));
+    }
+    if (value.type == kRegDword) {
+        const std::optional<std::uint32_t> number = DwordOf(value.data);
+        if (!number) {
+            CannotPutBack(key, value, Fill(_("a REG_DWORD of %1 bytes"), {std::to_string(value.data.size())}));
+        }
+        return AddRegLine(key.path, value.name, kAddRegTypeDword, std::to_string(*number));
+    }
+    if (value.type > 0xFFFF) {
+        CannotPutBack(key, value, Fill(_("type %1, above what AddReg flags can name"), {std::to_string(value.type)}));
+    }
+    if (value.data.size() > kMaxBinaryBytes) {
+        CannotPutBack(key, value, Fill(_("%1 bytes, more than one INF line holds"), {std::to_string(value.data.size())}));
+    }
+    // Type 0 and 2 in the high word would read as FLG_ADDREG_TYPE_BINARY
+    // and FLG_ADDREG_TYPE_NONE; 1 as FLG_ADDREG_TYPE_DWORD (strings and
+    // DWORDs are written above).
+    const std::uint32_t flags = value.type == kRegNone     ? kAddRegTypeNone
+                                : value.type == kRegBinary ? kAddRegBinary
+                                                           : value.type << 16 | kAddRegBinary;
+    return AddRegLine(key.path, value.name, flags, HexList(value.data));
+}
+
+// CR LF text as UTF-16 LE with its byte-order mark.
+std::string Utf16File(const std::string& utf8)
+{
+    std::vector<std::uint8_t> units = Utf16LeFromUtf8(utf8);
+    units.resize(units.size() - 2);  // the terminator a REG_SZ carries
+    return "\xFF\xFE" + std::string(units.begin(), units.end());
+}
+
+}  // namespace
+
+std::string WriteUndoInf(const RegistrySnapshot& before, const std::vector<std::string>& windowsKeys,
+                         const std::string& programVersion)
+{
+    std::vector<std::string> zoneKeys;
+    for (const std::string& windowsKey : windowsKeys) {
+        zoneKeys.push_back(TimeZoneKeyPath(windowsKey));
+    }
+    InfText inf;
+    inf.Comment("Puts back the Windows time-zone definitions a registry export held, value for value.");
+    inf.Comment("Written by zoneinf " + programVersion + " (--undo) for:");
+    for (const std::string& windowsKey : windowsKeys) {
+        inf.Comment("  " + windowsKey);
+    }
+    inf.Comment("Deletes Dynamic DST, the values the export lacks and zoneinf's trace, then");
+    inf.Comment("writes every value the export holds. Apply elevated, like the INF it undoes.");
+    inf.Head("Undo");
+    inf.Line("[Undo.DelReg]");
+    for (const std::string& zoneKey : zoneKeys) {
+        inf.Line(DelRegLine(zoneKey + "\\" + kDynamicDstSubkey));
+        const auto key = std::find_if(before.keys.begin(), before.keys.end(),
+                                      [&](const RegistryKey& found) { return EqualNoCase(found.path, zoneKey); });
+        for (const char* name : kValuesZoneinfWrites) {
+            const bool held = key != before.keys.end() &&
+                              std::any_of(key->values.begin(), key->values.end(),
+                                          [&](const RegistryValue& value) { return EqualNoCase(value.name, name); });
+            if (!held) {
+                inf.Line(DelRegLine(zoneKey, name));
+            }
+        }
+    }
+    inf.Line(DelRegLine(kDefinitionsKey));
+    inf.Line();
+    inf.Line("[Undo.AddReg]");
+    for (RegistryKey key : before.keys) {
+        // The trace as a 64-bit export names it goes back where zonechange.exe,
+        // a 32-bit program, writes it: under the name its INFs give.
+        const std::string trace32 = kDefinitionsKey32;
+        if (IsAtOrBelow(key.path, trace32)) {
+            key.path = kDefinitionsKey + key.path.substr(trace32.size());
+        }
+        const bool restored = IsAtOrBelow(key.path, kDefinitionsKey) ||
+                              std::any_of(zoneKeys.begin(), zoneKeys.end(),
+                                          [&](const std::string& zoneKey) { return IsAtOrBelow(key.path, zoneKey); });
+        if (!restored) {
+            continue;
+        }
+        if (!FitsInfString(key.path)) {
+            throw Failure(kExitUnreadableInput,
+                          Fill(_("HKLM\\%1: a key name no INF line can carry"), {EscapeForTerminal(key.path)}));
+        }
+        if (key.values.empty()) {
+            inf.Line(AddRegKeyLine(key.path));
+        }
+        for (const RegistryValue& value : key.values) {
+            inf.Line(PuttingBack(key, value));
+        }
+    }
+    return Utf16File(inf.Take());
+}
+
+}  // namespace zoneinf
