@@ -54,7 +54,6 @@ bool CutAfterLastBackslash(PathBuffer& path, std::size_t length);
 // not fit in 259 characters.
 bool ComposeInfPath(const PathBuffer& programDirectory, const char* infFileName,
                     PathBuffer& infPath);
-bool CopyZoneName(const char* zoneNameArgument, PathBuffer& zoneName);
 bool ComposeZoneSetterPath(const PathBuffer& programDirectory, PathBuffer& zoneSetterPath);
-bool ComposeZoneSetterCommand(const PathBuffer& programDirectory,
-                              const PathBuffer& zoneName, PathBuffer& commandLine);
+bool ComposeZoneSetterCommand(const PathBuffer& zoneSetterPath, const char* zoneName,
+                              PathBuffer& commandLine);
