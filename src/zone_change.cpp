@@ -11,33 +11,34 @@ constexpr char kZoneSetterSwitches[] = " /q /s \"";
 constexpr char kZoneNameClosingQuote[] = "\"";
 
 constexpr char kRefusalMissingArguments[] =
-    "Faltan argumentos: se esperan el archivo INF en la posición 2 y la zona horaria en la posición 4.\n";
+    "Faltan argumentos: se esperan el archivo INF en la posición 2 y la zona horaria en la posición 4.\r\n";
 constexpr char kRefusalModulePathFailed[] =
-    "No se pudo obtener la ruta del programa.\n";
+    "No se pudo obtener la ruta del programa.\r\n";
 constexpr char kRefusalModulePathTooLong[] =
-    "La ruta del programa supera los 259 caracteres.\n";
+    "La ruta del programa supera los 259 caracteres.\r\n";
 constexpr char kRefusalModulePathWithoutBackslash[] =
-    "La ruta del programa no contiene ninguna barra invertida.\n";
+    "La ruta del programa no contiene ninguna barra invertida.\r\n";
 constexpr char kRefusalInfPathTooLong[] =
-    "La ruta del archivo INF supera los 259 caracteres.\n";
+    "La ruta del archivo INF supera los 259 caracteres.\r\n";
 constexpr char kRefusalCommandTooLong[] =
-    "La zona horaria es demasiado larga para la línea de comandos de settz.exe.\n";
+    "La zona horaria es demasiado larga para la línea de comandos de settz.exe.\r\n";
 
 // Joins the parts into buffer; false, leaving the buffer empty, when the
 // result would not fit, so a half-built string can never be used.
 bool Concatenate(PathBuffer& buffer, const char* const* parts, std::size_t count)
 {
-    std::size_t length = 0;
-    for (std::size_t part = 0; part < count; ++part) {
-        for (const char* next = parts[part]; *next != '\0'; ++next) {
-            if (length == kPathMaxLength) {
+    char* out = buffer.text;
+    const char* const last = buffer.text + kPathMaxLength;
+    for (; count > 0; --count, ++parts) {
+        for (const char* next = *parts; *next != '\0'; ++next) {
+            if (out == last) {
                 buffer.text[0] = '\0';
                 return false;
             }
-            buffer.text[length++] = *next;
+            *out++ = *next;
         }
     }
-    buffer.text[length] = '\0';
+    *out = '\0';
     return true;
 }
 
@@ -143,7 +144,7 @@ ExitStatus RunZoneChange(int argumentCount, char** arguments, char** environment
     }
 
     if (!LaunchZoneSetter(zoneSetterPath, commandLine)) {
-        std::fputs(kLaunchFailedMessage, stdout);
+        std::puts(kLaunchFailedMessage);
     }
     return kExitSuccess;
 }

@@ -256,14 +256,14 @@ TEST(Refusals, EachSaysWhatIsWrongInSpanish)
     const std::string longName(300, 'x');
     const Case cases[] = {
         {kToolPath, false, {"tool.exe", "/i", "zona.inf"},
-         "Faltan argumentos: se esperan el archivo INF en la posición 2 y la zona horaria en la posición 4.\n"},
-        {kToolPath, true, {"tool.exe", "/i", "zona.inf", "/z", "UTC"}, "No se pudo obtener la ruta del programa.\n"},
+         "Faltan argumentos: se esperan el archivo INF en la posición 2 y la zona horaria en la posición 4.\r\n"},
+        {kToolPath, true, {"tool.exe", "/i", "zona.inf", "/z", "UTC"}, "No se pudo obtener la ruta del programa.\r\n"},
         {"tool.exe", false, {"tool.exe", "/i", "zona.inf", "/z", "UTC"},
-         "La ruta del programa no contiene ninguna barra invertida.\n"},
+         "La ruta del programa no contiene ninguna barra invertida.\r\n"},
         {kToolPath, false, {"tool.exe", "/i", longName, "/z", "UTC"},
-         "La ruta del archivo INF supera los 259 caracteres.\n"},
+         "La ruta del archivo INF supera los 259 caracteres.\r\n"},
         {kToolPath, false, {"tool.exe", "/i", "zona.inf", "/z", longName},
-         "La zona horaria es demasiado larga para la línea de comandos de settz.exe.\n"},
+         "La zona horaria es demasiado larga para la línea de comandos de settz.exe.\r\n"},
     };
     for (const Case& c : cases) {
         ResetFakePlatform(c.modulePath);
@@ -274,7 +274,7 @@ TEST(Refusals, EachSaysWhatIsWrongInSpanish)
     }
     const std::string tooLong = DirectoryOfLength(300) + "tool.exe";
     ResetFakePlatform(tooLong.c_str());
-    EXPECT_EQ(RunWith("zona.inf", "UTC").standardError, "La ruta del programa supera los 259 caracteres.\n");
+    EXPECT_EQ(RunWith("zona.inf", "UTC").standardError, "La ruta del programa supera los 259 caracteres.\r\n");
 }
 
 TEST(Stages, FailedOpenEndsTheRunWithItsCodeSilently)
@@ -318,7 +318,7 @@ TEST(Stages, LaunchOutcomeDecidesTheMessageNotTheStatus)
                   starts ? "" : "Error al cambiar de zona horaria, intente manualmente.\n");
         EXPECT_EQ(result.standardError, "");
     }
-    EXPECT_EQ(sizeof kLaunchFailedMessage - 1, 55u);
+    EXPECT_EQ(std::strlen(kLaunchFailedMessage) + 1, 55u);  // with the line end puts adds
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // The tool's lines on standard error, from the UTF-8 of the sources to the
-// code page the console, or a file read with type or for /f, decodes.
+// code page the console, or a file read back with type or for /f, decodes.
+// Written with WriteFile, as bytes: a C runtime may translate bytes for a
+// console itself, from another code page.
 #include <windows.h>
 
-#include <cstdio>
+#include <cstring>
 
 #include "platform_operations.h"
 
@@ -10,9 +12,13 @@ void WriteErrorLine(const char* line)
 {
     wchar_t wide[kMessageCapacity];
     char bytes[3 * kMessageCapacity];
+    // Lengths without the NUL. A failed conversion gives 0 characters, and
+    // the next step then 0 bytes, so a failure writes nothing.
+    const int characters =
+        MultiByteToWideChar(CP_UTF8, 0, line, static_cast<int>(std::strlen(line)), wide, kMessageCapacity);
     // GetConsoleOutputCP answers 0, which is CP_ACP, when there is no console.
-    if (MultiByteToWideChar(CP_UTF8, 0, line, -1, wide, kMessageCapacity) > 0 &&
-        WideCharToMultiByte(GetConsoleOutputCP(), 0, wide, -1, bytes, sizeof bytes, nullptr, nullptr) > 0) {
-        std::fputs(bytes, stderr);
-    }
+    const int count =
+        WideCharToMultiByte(GetConsoleOutputCP(), 0, wide, characters, bytes, sizeof bytes, nullptr, nullptr);
+    DWORD written;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes, static_cast<DWORD>(count), &written, nullptr);
 }
