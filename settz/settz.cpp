@@ -126,7 +126,7 @@ SettzStatus RefuseValue(const SettzOptions& options, SettzStatus status, const w
     if (status == kSettzKeyNotFound) {
         reason = L": no existe";
     } else if (status == kSettzInvalidData) {
-        reason = L": no es valido";
+        reason = L": no es válido";
     } else if (status == kSettzTooLong) {
         reason = L": demasiado largo para su campo";
     }
@@ -260,15 +260,57 @@ bool RecordIsPlausible(const ZoneRecord& record)
            DateIsPlausible(record.daylightDate);
 }
 
+// tzutil's spelling of a zone with automatic daylight time off,
+// "KEY_dstoff": copies KEY into key; false when name does not end so.
+bool WithoutDaylightOffSuffix(const wchar_t* name, wchar_t (&key)[kKeyNameCapacity])
+{
+    constexpr wchar_t kSuffix[] = L"_dstoff";
+    constexpr std::size_t kSuffixLength = sizeof kSuffix / sizeof kSuffix[0] - 1;
+    const std::size_t length = TextLength(name);
+    if (length <= kSuffixLength) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kSuffixLength; ++i) {
+        wchar_t c = name[length - kSuffixLength + i];
+        if (c >= L'A' && c <= L'Z') {
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+        }
+        if (c != kSuffix[i]) {
+            return false;
+        }
+    }
+    for (std::size_t i = 0; i < length - kSuffixLength; ++i) {
+        key[i] = name[i];
+    }
+    key[length - kSuffixLength] = 0;
+    return true;
+}
+
+// Prints the key /s selects the zone in force by: its name as stored under
+// Time Zones. A name that is no key there (tzutil's "KEY_dstoff", a key
+// since deleted) is refused rather than printed for a re-selection to fail
+// on later.
 SettzStatus PrintCurrentZone(const SettzOptions& options)
 {
-    wchar_t key[kKeyNameCapacity] = {};
-    WindowsError error = QueryCurrentZoneKey(key);
-    if (error == 0 && (key[0] == 0 || HasControlCharacters(key))) {
+    wchar_t reported[kKeyNameCapacity] = {};
+    WindowsError error = QueryCurrentZoneKey(reported);
+    if (error == 0 && (reported[0] == 0 || HasControlCharacters(reported))) {
         error = kSettzInvalidData;
     }
     if (error != 0) {
         return Refuse(options, error, L"no se puede leer la zona horaria actual", nullptr, L"");
+    }
+    wchar_t key[kKeyNameCapacity] = {};
+    error = FindZoneKey(reported, key);
+    wchar_t withoutSuffix[kKeyNameCapacity] = {};
+    if (error == kSettzKeyNotFound && WithoutDaylightOffSuffix(reported, withoutSuffix)) {
+        error = FindZoneKey(withoutSuffix, key);
+    }
+    if (error != 0) {
+        return Refuse(options, error,
+                      error == kSettzKeyNotFound ? L"la zona horaria actual no existe en Time Zones: "
+                                                 : L"no se puede buscar la zona horaria actual ",
+                      reported, L"");
     }
     if (options.quiet) {
         return kSettzSuccess;
@@ -293,7 +335,7 @@ SettzStatus SelectZone(const SettzOptions& options)
     }
     const wchar_t* key = record.timeZoneKeyName;
     if (HasControlCharacters(key)) {
-        return Refuse(options, kSettzInvalidData, L"nombre de zona no valido: ", key, L"");
+        return Refuse(options, kSettzInvalidData, L"nombre de zona no válido: ", key, L"");
     }
 
     ValueFault fault = ReadZoneName(key, L"MUI_Std", L"Std", record.standardName);
@@ -317,7 +359,7 @@ SettzStatus SelectZone(const SettzOptions& options)
         TextBuilder after = {};
         Append(after, L" para ");
         AppendNumber(after, year);
-        return Refuse(options, error, L"Windows no da la definicion de la zona ", key, after.text);
+        return Refuse(options, error, L"Windows no da la definición de la zona ", key, after.text);
     }
     // Selecting a zone in Settings turns automatic adjustment on.
     record.dynamicDaylightTimeDisabled = false;
@@ -336,7 +378,7 @@ SettzStatus SelectZone(const SettzOptions& options)
     const ApplyAnswer applied = ApplyZone(record);
     if (applied.error != 0) {
         return Refuse(options, applied.error,
-                      applied.privilegeRefused ? L"sin el privilegio SeTimeZonePrivilege no se puede cambiar a "
+                      applied.privilegeRefused ? L"sin el privilegio SeTimeZonePrivilege no se puede cambiar a la zona horaria "
                                                : L"no se pudo cambiar a la zona horaria ",
                       key, L"");
     }
@@ -507,7 +549,7 @@ SettzStatus RunSettz(const wchar_t* commandLine)
         }
         return kSettzUsage;
     case ParseOutcome::keyTooLong:
-        return Refuse(options, kSettzTooLong, L"la clave de zona pasa de 127 caracteres", nullptr, L"");
+        return Refuse(options, kSettzTooLong, L"la clave de zona tiene más de 127 caracteres", nullptr, L"");
     case ParseOutcome::ok:
         break;
     }
