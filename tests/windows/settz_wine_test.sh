@@ -7,7 +7,10 @@
 #   bad_inputs  a table of refused command lines and malformed definitions:
 #               each ends with its documented status and sets nothing;
 #   chain       the real zonechange.exe applies zoneinf's Paraguay INF and
-#               starts settz, which hands Windows Paraguay's new record.
+#               starts settz, which hands Windows Paraguay's new record;
+#   messages    each program's Spanish line keeps its accents on a console
+#               and redirected to a file, in the console's code page (set
+#               with chcp) or, without a console, in the ANSI code page.
 # Wine cannot make the final call (SetDynamicTimeZoneInformation aborts
 # there): the test build of settz records the record instead.
 # Usage: settz_wine_test.sh PART WORK_DIR SETTZ RECORDING_SETTZ ZONECHANGE CURRENT_ZONE_REPORT ZONEINF
@@ -144,6 +147,40 @@ chain() {
         eval 'fields "TimeZoneKeyName|Bias" "$run/record.txt" | tr "\n" " " | grep -qx "TimeZoneKeyName=Paraguay Standard Time Bias=180 "'
     check "  ... without daylight dates, automatic adjustment on" \
         eval 'fields "StandardDate|DaylightDate|DynamicDaylightTimeDisabled" "$run/record.txt" | tr "\n" " " | grep -qx "StandardDate=0,0,0,0,0,0,0,0 DaylightDate=0,0,0,0,0,0,0,0 DynamicDaylightTimeDisabled=0 "'
+}
+
+messages() {
+    mkdir -p "$run/tool"
+    cp "$zonechange" "$settz" "$run/tool/"
+    local long_key
+    long_key=$(printf 'x%.0s' {1..128})
+    # command | its line on standard error | a part of it the console shows
+    # on one line (the console wraps at 80 columns)
+    local table=(
+        "zonechange.exe|Faltan argumentos: se esperan el archivo INF en la posición 2 y la zona horaria en la posición 4.|en la posición 2"
+        "settz.exe /s $long_key|settz: la clave de zona tiene más de 127 caracteres (error 206).|tiene más de 127"
+    )
+    local row command expected shown code_page charset
+    for row in "${table[@]}"; do
+        IFS='|' read -r command expected shown <<<"$row"
+        for code_page in 850 1252 65001; do
+            charset=CP$code_page
+            [ "$code_page" = 65001 ] && charset=UTF-8
+            rm -f "$run/tool/err.txt"
+            # script(1) gives Wine a terminal, hence a console, whose code
+            # page chcp sets; what the console shows comes back as UTF-8.
+            (cd "$run/tool" && TERM=dumb timeout 60 script -qec \
+                "$wine cmd /c 'chcp $code_page >nul & $command & $command 2>err.txt'" /dev/null) |
+                sed 's/\x1b\[[?0-9;]*[A-Za-z]//g' >"$run/console.txt"
+            check "chcp $code_page: ${command%% *}'s line redirected, in code page $code_page" \
+                eval '[ "$(iconv -f "$charset" -t UTF-8 "$run/tool/err.txt" | tr -d "\r")" = "$expected" ]'
+            check "  ... and on the console" grep -qF "$shown" "$run/console.txt"
+        done
+        # Started without a console: Wine's ANSI code page, Windows-1252.
+        (cd "$run/tool" && invoke ./${command})
+        check "no console: ${command%% *}'s line in the ANSI code page" \
+            eval '[ "$(iconv -f CP1252 -t UTF-8 "$run/err.raw" | tr -d "\r")" = "$expected" ]'
+    done
 }
 
 "$part"
