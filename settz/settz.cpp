@@ -22,6 +22,11 @@ bool IsControl(wchar_t c)
     return c < 0x20 || c == 0x7F;
 }
 
+wchar_t LowerAscii(wchar_t c)
+{
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
 std::size_t TextLength(const wchar_t* text)
 {
     std::size_t length = 0;
@@ -271,11 +276,7 @@ bool WithoutDaylightOffSuffix(const wchar_t* name, wchar_t (&key)[kKeyNameCapaci
         return false;
     }
     for (std::size_t i = 0; i < kSuffixLength; ++i) {
-        wchar_t c = name[length - kSuffixLength + i];
-        if (c >= L'A' && c <= L'Z') {
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-        }
-        if (c != kSuffix[i]) {
+        if (LowerAscii(name[length - kSuffixLength + i]) != kSuffix[i]) {
             return false;
         }
     }
@@ -429,8 +430,17 @@ void FormatZoneRecord(const ZoneRecord& record, TextBuilder& builder)
     AppendField(builder, L"DynamicDaylightTimeDisabled=", record.dynamicDaylightTimeDisabled ? 1 : 0);
 }
 
-const wchar_t* SkipProgramName(const wchar_t* commandLine)
+const wchar_t* SkipProgramName(const wchar_t* commandLine, const wchar_t* programPath)
 {
+    if (programPath != nullptr && *programPath != 0) {
+        std::size_t i = 0;
+        while (programPath[i] != 0 && LowerAscii(commandLine[i]) == LowerAscii(programPath[i])) {
+            ++i;
+        }
+        if (programPath[i] == 0 && (commandLine[i] == 0 || IsBlank(commandLine[i]))) {
+            return commandLine + i;
+        }
+    }
     const wchar_t* cursor = commandLine;
     if (*cursor == L'"') {
         ++cursor;
@@ -497,20 +507,18 @@ bool NextArgument(const wchar_t*& cursor, wchar_t* argument, std::size_t capacit
     return true;
 }
 
-ParseOutcome ParseSettzArguments(const wchar_t* commandLine, SettzOptions& options)
+ParseOutcome ParseSettzArguments(const wchar_t* commandLine, SettzOptions& options, const wchar_t* programPath)
 {
     options = {};
     bool wrong = false;
     bool keyTooLong = false;
-    const wchar_t* cursor = SkipProgramName(commandLine);
+    const wchar_t* cursor = SkipProgramName(commandLine, programPath);
     wchar_t argument[8];
     std::size_t length = 0;
     // Read to the end even after a fault, so that a later /q still counts.
     while (NextArgument(cursor, argument, sizeof argument / sizeof argument[0], length)) {
-        wchar_t letter = length == 2 && (argument[0] == L'/' || argument[0] == L'-') ? argument[1] : 0;
-        if (letter >= L'A' && letter <= L'Z') {
-            letter = static_cast<wchar_t>(letter - L'A' + L'a');
-        }
+        const wchar_t letter =
+            length == 2 && (argument[0] == L'/' || argument[0] == L'-') ? LowerAscii(argument[1]) : 0;
         if (letter == L'q') {
             options.quiet = true;
         } else if (letter == L'n') {
@@ -539,10 +547,10 @@ ParseOutcome ParseSettzArguments(const wchar_t* commandLine, SettzOptions& optio
     return keyTooLong ? ParseOutcome::keyTooLong : ParseOutcome::ok;
 }
 
-SettzStatus RunSettz(const wchar_t* commandLine)
+SettzStatus RunSettz(const wchar_t* commandLine, const wchar_t* programPath)
 {
     SettzOptions options;
-    switch (ParseSettzArguments(commandLine, options)) {
+    switch (ParseSettzArguments(commandLine, options, programPath)) {
     case ParseOutcome::usage:
         if (!options.quiet) {
             WriteText(OutputStream::standardError, kUsageLine, TextLength(kUsageLine));

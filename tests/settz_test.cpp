@@ -157,6 +157,36 @@ TEST(SettzCommandLine, SplitsAndReadsSwitchesAsDocumented)
     }
 }
 
+// zonechange.exe starts settz.exe with its full path unquoted at the head
+// of the command line, blanks and all: the program's own path tells where
+// the arguments begin.
+TEST(SettzCommandLine, TakesItsOwnUnquotedPathWithBlanksAsTheProgramName)
+{
+    const wchar_t kPath[] = L"C:\\Program Files (x86)\\Zona Horaria\\settz.exe";
+    struct Case {
+        std::wstring commandLine;
+        const wchar_t* programPath;
+        ParseOutcome outcome;
+        std::wstring key;
+    } cases[] = {
+        {std::wstring(kPath) + L" /q /s \"Eastern Standard Time (Mexico)\"", kPath, ParseOutcome::ok,
+         L"Eastern Standard Time (Mexico)"},
+        {L"c:\\program files (x86)\\zona horaria\\SETTZ.EXE\t/s Zone", kPath, ParseOutcome::ok, L"Zone"},
+        {L"\"" + std::wstring(kPath) + L"\" /s Zone", kPath, ParseOutcome::ok, L"Zone"},
+        {L"settz /s Zone", kPath, ParseOutcome::ok, L"Zone"},
+        // By the C runtime's rules alone, the path's pieces are stray arguments.
+        {std::wstring(kPath) + L" /q /s Zone", nullptr, ParseOutcome::usage, L""},
+        {std::wstring(kPath) + L".old /s Zone", kPath, ParseOutcome::usage, L""},
+    };
+    for (const Case& c : cases) {
+        SettzOptions options;
+        EXPECT_EQ(ParseSettzArguments(c.commandLine.c_str(), options, c.programPath), c.outcome) << c.commandLine;
+        if (c.outcome == ParseOutcome::ok) {
+            EXPECT_EQ(std::wstring(options.key), c.key) << c.commandLine;
+        }
+    }
+}
+
 // A sound zone, then one fault per case.
 void SoundZone()
 {
