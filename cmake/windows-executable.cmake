@@ -11,6 +11,7 @@ configure_file(src/platform/version.rc.in ${CMAKE_BINARY_DIR}/version.rc @ONLY)
 add_executable(zonechange
     ${ZONECHANGE_CORE_SOURCES}
     src/platform/console_main.cpp
+    src/platform/error_output.cpp
     src/platform/module_path.cpp
     src/platform/inf_stage.cpp
     src/platform/launch_stage.cpp

@@ -22,6 +22,11 @@ bool IsControl(wchar_t c)
     return c < 0x20 || c == 0x7F;
 }
 
+wchar_t LowerAscii(wchar_t c)
+{
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
 std::size_t TextLength(const wchar_t* text)
 {
     std::size_t length = 0;
@@ -126,7 +131,7 @@ SettzStatus RefuseValue(const SettzOptions& options, SettzStatus status, const w
     if (status == kSettzKeyNotFound) {
         reason = L": no existe";
     } else if (status == kSettzInvalidData) {
-        reason = L": no es valido";
+        reason = L": no es válido";
     } else if (status == kSettzTooLong) {
         reason = L": demasiado largo para su campo";
     }
@@ -260,15 +265,53 @@ bool RecordIsPlausible(const ZoneRecord& record)
            DateIsPlausible(record.daylightDate);
 }
 
+// tzutil's spelling of a zone with automatic daylight time off,
+// "KEY_dstoff": copies KEY into key; false when name does not end so.
+bool WithoutDaylightOffSuffix(const wchar_t* name, wchar_t (&key)[kKeyNameCapacity])
+{
+    constexpr wchar_t kSuffix[] = L"_dstoff";
+    constexpr std::size_t kSuffixLength = sizeof kSuffix / sizeof kSuffix[0] - 1;
+    const std::size_t length = TextLength(name);
+    if (length <= kSuffixLength) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kSuffixLength; ++i) {
+        if (LowerAscii(name[length - kSuffixLength + i]) != kSuffix[i]) {
+            return false;
+        }
+    }
+    for (std::size_t i = 0; i < length - kSuffixLength; ++i) {
+        key[i] = name[i];
+    }
+    key[length - kSuffixLength] = 0;
+    return true;
+}
+
+// Prints the key /s selects the zone in force by: its name as stored under
+// Time Zones. A name that is no key there (tzutil's "KEY_dstoff", a key
+// since deleted) is refused rather than printed for a re-selection to fail
+// on later.
 SettzStatus PrintCurrentZone(const SettzOptions& options)
 {
-    wchar_t key[kKeyNameCapacity] = {};
-    WindowsError error = QueryCurrentZoneKey(key);
-    if (error == 0 && (key[0] == 0 || HasControlCharacters(key))) {
+    wchar_t reported[kKeyNameCapacity] = {};
+    WindowsError error = QueryCurrentZoneKey(reported);
+    if (error == 0 && (reported[0] == 0 || HasControlCharacters(reported))) {
         error = kSettzInvalidData;
     }
     if (error != 0) {
         return Refuse(options, error, L"no se puede leer la zona horaria actual", nullptr, L"");
+    }
+    wchar_t key[kKeyNameCapacity] = {};
+    error = FindZoneKey(reported, key);
+    wchar_t withoutSuffix[kKeyNameCapacity] = {};
+    if (error == kSettzKeyNotFound && WithoutDaylightOffSuffix(reported, withoutSuffix)) {
+        error = FindZoneKey(withoutSuffix, key);
+    }
+    if (error != 0) {
+        return Refuse(options, error,
+                      error == kSettzKeyNotFound ? L"la zona horaria actual no existe en Time Zones: "
+                                                 : L"no se puede buscar la zona horaria actual ",
+                      reported, L"");
     }
     if (options.quiet) {
         return kSettzSuccess;
@@ -293,7 +336,7 @@ SettzStatus SelectZone(const SettzOptions& options)
     }
     const wchar_t* key = record.timeZoneKeyName;
     if (HasControlCharacters(key)) {
-        return Refuse(options, kSettzInvalidData, L"nombre de zona no valido: ", key, L"");
+        return Refuse(options, kSettzInvalidData, L"nombre de zona no válido: ", key, L"");
     }
 
     ValueFault fault = ReadZoneName(key, L"MUI_Std", L"Std", record.standardName);
@@ -317,7 +360,7 @@ SettzStatus SelectZone(const SettzOptions& options)
         TextBuilder after = {};
         Append(after, L" para ");
         AppendNumber(after, year);
-        return Refuse(options, error, L"Windows no da la definicion de la zona ", key, after.text);
+        return Refuse(options, error, L"Windows no da la definición de la zona ", key, after.text);
     }
     // Selecting a zone in Settings turns automatic adjustment on.
     record.dynamicDaylightTimeDisabled = false;
@@ -336,7 +379,7 @@ SettzStatus SelectZone(const SettzOptions& options)
     const ApplyAnswer applied = ApplyZone(record);
     if (applied.error != 0) {
         return Refuse(options, applied.error,
-                      applied.privilegeRefused ? L"sin el privilegio SeTimeZonePrivilege no se puede cambiar a "
+                      applied.privilegeRefused ? L"sin el privilegio SeTimeZonePrivilege no se puede cambiar a la zona horaria "
                                                : L"no se pudo cambiar a la zona horaria ",
                       key, L"");
     }
@@ -387,8 +430,17 @@ void FormatZoneRecord(const ZoneRecord& record, TextBuilder& builder)
     AppendField(builder, L"DynamicDaylightTimeDisabled=", record.dynamicDaylightTimeDisabled ? 1 : 0);
 }
 
-const wchar_t* SkipProgramName(const wchar_t* commandLine)
+const wchar_t* SkipProgramName(const wchar_t* commandLine, const wchar_t* programPath)
 {
+    if (programPath != nullptr && *programPath != 0) {
+        std::size_t i = 0;
+        while (programPath[i] != 0 && LowerAscii(commandLine[i]) == LowerAscii(programPath[i])) {
+            ++i;
+        }
+        if (programPath[i] == 0 && (commandLine[i] == 0 || IsBlank(commandLine[i]))) {
+            return commandLine + i;
+        }
+    }
     const wchar_t* cursor = commandLine;
     if (*cursor == L'"') {
         ++cursor;
@@ -455,20 +507,18 @@ bool NextArgument(const wchar_t*& cursor, wchar_t* argument, std::size_t capacit
     return true;
 }
 
-ParseOutcome ParseSettzArguments(const wchar_t* commandLine, SettzOptions& options)
+ParseOutcome ParseSettzArguments(const wchar_t* commandLine, SettzOptions& options, const wchar_t* programPath)
 {
     options = {};
     bool wrong = false;
     bool keyTooLong = false;
-    const wchar_t* cursor = SkipProgramName(commandLine);
+    const wchar_t* cursor = SkipProgramName(commandLine, programPath);
     wchar_t argument[8];
     std::size_t length = 0;
     // Read to the end even after a fault, so that a later /q still counts.
     while (NextArgument(cursor, argument, sizeof argument / sizeof argument[0], length)) {
-        wchar_t letter = length == 2 && (argument[0] == L'/' || argument[0] == L'-') ? argument[1] : 0;
-        if (letter >= L'A' && letter <= L'Z') {
-            letter = static_cast<wchar_t>(letter - L'A' + L'a');
-        }
+        const wchar_t letter =
+            length == 2 && (argument[0] == L'/' || argument[0] == L'-') ? LowerAscii(argument[1]) : 0;
         if (letter == L'q') {
             options.quiet = true;
         } else if (letter == L'n') {
@@ -497,17 +547,17 @@ ParseOutcome ParseSettzArguments(const wchar_t* commandLine, SettzOptions& optio
     return keyTooLong ? ParseOutcome::keyTooLong : ParseOutcome::ok;
 }
 
-SettzStatus RunSettz(const wchar_t* commandLine)
+SettzStatus RunSettz(const wchar_t* commandLine, const wchar_t* programPath)
 {
     SettzOptions options;
-    switch (ParseSettzArguments(commandLine, options)) {
+    switch (ParseSettzArguments(commandLine, options, programPath)) {
     case ParseOutcome::usage:
         if (!options.quiet) {
             WriteText(OutputStream::standardError, kUsageLine, TextLength(kUsageLine));
         }
         return kSettzUsage;
     case ParseOutcome::keyTooLong:
-        return Refuse(options, kSettzTooLong, L"la clave de zona pasa de 127 caracteres", nullptr, L"");
+        return Refuse(options, kSettzTooLong, L"la clave de zona tiene más de 127 caracteres", nullptr, L"");
     case ParseOutcome::ok:
         break;
     }

@@ -67,11 +67,15 @@ void FormatZoneRecord(const ZoneRecord& record, TextBuilder& builder);
 
 // Command-line splitting by the rules of the Microsoft C runtime. The
 // program name ends at the next quote if it starts with one, else at the
-// first blank. In arguments, 2n backslashes before a quote give n and the
+// first blank; but a line that starts with programPath itself (the
+// program's own full path, compared without regard to ASCII case), unquoted
+// and followed by a blank or the end, has that whole path as its program
+// name: zonechange.exe starts settz.exe so, from "C:\Program Files\..." as
+// from anywhere. In arguments, 2n backslashes before a quote give n and the
 // quote opens or closes quoting, 2n+1 give n and a literal quote, and ""
 // inside quotes gives a literal quote. At most capacity - 1 characters are
 // copied (always NUL-terminated); length is the argument's whole length.
-const wchar_t* SkipProgramName(const wchar_t* commandLine);
+const wchar_t* SkipProgramName(const wchar_t* commandLine, const wchar_t* programPath = nullptr);
 bool NextArgument(const wchar_t*& cursor, wchar_t* argument, std::size_t capacity, std::size_t& length);
 
 struct SettzOptions {
@@ -88,7 +92,9 @@ enum class ParseOutcome { ok, usage, keyTooLong };
 // and /g; /n only with /s. A /s value that is empty or looks like a switch
 // is missing. A key of 128 characters or more can name no zone Windows
 // selects (TimeZoneKeyName holds 127).
-ParseOutcome ParseSettzArguments(const wchar_t* commandLine, SettzOptions& options);
+ParseOutcome ParseSettzArguments(const wchar_t* commandLine, SettzOptions& options,
+                                 const wchar_t* programPath = nullptr);
 
 // The whole program: the result becomes the process's exit status.
-SettzStatus RunSettz(const wchar_t* commandLine);
+// programPath is the program's own full path, or null when unknown.
+SettzStatus RunSettz(const wchar_t* commandLine, const wchar_t* programPath = nullptr);

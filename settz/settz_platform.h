@@ -49,7 +49,11 @@ std::uint16_t CurrentYear();
 WindowsError QueryCurrentZoneKey(wchar_t (&keyName)[kKeyNameCapacity]);
 
 enum class OutputStream { standardOutput, standardError };
-// Writes the text whole, or answers why not.
+// Writes the text whole, or answers why not: characters to a console, else
+// bytes in the console's output code page (the ANSI code page without a
+// console). Standard output, which scripts read back, is written exactly
+// or not at all (1113 for a character the code page lacks); on standard
+// error such a character is replaced.
 WindowsError WriteText(OutputStream stream, const wchar_t* text, std::size_t length);
 
 // Enables SeTimeZonePrivilege, then sets the record as the computer's zone.

@@ -1,4 +1,4 @@
-// The three operations the run sequence asks of the platform. On Windows
+// The operations the run sequence asks of the platform. On Windows
 // they live in src/platform/; the tests link their own versions instead.
 #pragma once
 
@@ -38,3 +38,13 @@ InfOpenAnswer ApplyInfDefaultInstall(const PathBuffer& infPath);
 // command line. The command line stays writable because process creation
 // may write into it. Answers whether a process was started.
 bool LaunchZoneSetter(const PathBuffer& zoneSetterPath, PathBuffer& commandLine);
+
+// Characters a message line may hold, its line end included.
+constexpr std::size_t kMessageCapacity = 128;
+
+// Writes one of the tool's own lines (UTF-8 text, shorter than
+// kMessageCapacity characters) to standard error, in the code page a
+// reader of it decodes: the console's output code page (the one chcp shows),
+// or the ANSI code page when there is no console. A character that code
+// page lacks is replaced, never left to garble the line.
+void WriteErrorLine(const char* line);

@@ -11,31 +11,34 @@ constexpr char kZoneSetterSwitches[] = " /q /s \"";
 constexpr char kZoneNameClosingQuote[] = "\"";
 
 constexpr char kRefusalMissingArguments[] =
-    "Faltan argumentos: se esperan el archivo INF en la posicion 2 y la zona horaria en la posicion 4.\n";
+    "Faltan argumentos: se esperan el archivo INF en la posición 2 y la zona horaria en la posición 4.\r\n";
 constexpr char kRefusalModulePathFailed[] =
-    "No se pudo obtener la ruta del programa.\n";
+    "No se pudo obtener la ruta del programa.\r\n";
 constexpr char kRefusalModulePathTooLong[] =
-    "La ruta del programa supera los 259 caracteres.\n";
+    "La ruta del programa supera los 259 caracteres.\r\n";
 constexpr char kRefusalModulePathWithoutBackslash[] =
-    "La ruta del programa no contiene ninguna barra invertida.\n";
+    "La ruta del programa no contiene ninguna barra invertida.\r\n";
 constexpr char kRefusalInfPathTooLong[] =
-    "La ruta del archivo INF supera los 259 caracteres.\n";
+    "La ruta del archivo INF supera los 259 caracteres.\r\n";
 constexpr char kRefusalCommandTooLong[] =
-    "La zona horaria es demasiado larga para la linea de comandos de settz.exe.\n";
+    "La zona horaria es demasiado larga para la línea de comandos de settz.exe.\r\n";
 
-// Appends text at length; on overflow leaves the buffer empty and answers
-// false, so a half-built string can never be used.
-bool AppendText(PathBuffer& buffer, std::size_t& length, const char* text)
+// Joins the parts into buffer; false, leaving the buffer empty, when the
+// result would not fit, so a half-built string can never be used.
+bool Concatenate(PathBuffer& buffer, const char* const* parts, std::size_t count)
 {
-    for (const char* next = text; *next != '\0'; ++next) {
-        if (length == kPathMaxLength) {
-            buffer.text[0] = '\0';
-            length = 0;
-            return false;
+    char* out = buffer.text;
+    const char* const last = buffer.text + kPathMaxLength;
+    for (; count > 0; --count, ++parts) {
+        for (const char* next = *parts; *next != '\0'; ++next) {
+            if (out == last) {
+                buffer.text[0] = '\0';
+                return false;
+            }
+            *out++ = *next;
         }
-        buffer.text[length++] = *next;
     }
-    buffer.text[length] = '\0';
+    *out = '\0';
     return true;
 }
 
@@ -48,7 +51,7 @@ bool HasBothArguments(int argumentCount, char** arguments)
 
 ExitStatus Refuse(ExitStatus status, const char* refusal)
 {
-    std::fputs(refusal, stderr);
+    WriteErrorLine(refusal);
     return status;
 }
 
@@ -86,35 +89,23 @@ ProgramDirectoryAnswer GetProgramDirectory(PathBuffer& programDirectory)
 bool ComposeInfPath(const PathBuffer& programDirectory, const char* infFileName,
                     PathBuffer& infPath)
 {
-    std::size_t length = 0;
-    return AppendText(infPath, length, programDirectory.text) &&
-           AppendText(infPath, length, infFileName);
-}
-
-bool CopyZoneName(const char* zoneNameArgument, PathBuffer& zoneName)
-{
-    std::size_t length = 0;
-    return AppendText(zoneName, length, zoneNameArgument);
+    const char* const parts[] = {programDirectory.text, infFileName};
+    return Concatenate(infPath, parts, 2);
 }
 
 bool ComposeZoneSetterPath(const PathBuffer& programDirectory, PathBuffer& zoneSetterPath)
 {
-    std::size_t length = 0;
-    return AppendText(zoneSetterPath, length, programDirectory.text) &&
-           AppendText(zoneSetterPath, length, kZoneSetterFileName);
+    const char* const parts[] = {programDirectory.text, kZoneSetterFileName};
+    return Concatenate(zoneSetterPath, parts, 2);
 }
 
 // The zone setter's path stays unquoted at the head, exactly as the zone
 // setter has always received it.
-bool ComposeZoneSetterCommand(const PathBuffer& programDirectory,
-                              const PathBuffer& zoneName, PathBuffer& commandLine)
+bool ComposeZoneSetterCommand(const PathBuffer& zoneSetterPath, const char* zoneName,
+                              PathBuffer& commandLine)
 {
-    std::size_t length = 0;
-    return AppendText(commandLine, length, programDirectory.text) &&
-           AppendText(commandLine, length, kZoneSetterFileName) &&
-           AppendText(commandLine, length, kZoneSetterSwitches) &&
-           AppendText(commandLine, length, zoneName.text) &&
-           AppendText(commandLine, length, kZoneNameClosingQuote);
+    const char* const parts[] = {zoneSetterPath.text, kZoneSetterSwitches, zoneName, kZoneNameClosingQuote};
+    return Concatenate(commandLine, parts, 4);
 }
 
 ExitStatus RunZoneChange(int argumentCount, char** arguments, char** environment)
@@ -138,14 +129,12 @@ ExitStatus RunZoneChange(int argumentCount, char** arguments, char** environment
         return Refuse(kExitPathTooLong, kRefusalInfPathTooLong);
     }
 
-    // The zone setter's path is shorter than the command line it heads, so
-    // it fits whenever the command line does.
-    PathBuffer zoneName;
-    PathBuffer commandLine;
+    // The zone setter's path heads the command line, so a path too long
+    // makes a command line too long as well: one refusal serves both.
     PathBuffer zoneSetterPath;
-    if (!CopyZoneName(arguments[kZoneNameArgument], zoneName) ||
-        !ComposeZoneSetterCommand(programDirectory, zoneName, commandLine) ||
-        !ComposeZoneSetterPath(programDirectory, zoneSetterPath)) {
+    PathBuffer commandLine;
+    if (!ComposeZoneSetterPath(programDirectory, zoneSetterPath) ||
+        !ComposeZoneSetterCommand(zoneSetterPath, arguments[kZoneNameArgument], commandLine)) {
         return Refuse(kExitPathTooLong, kRefusalCommandTooLong);
     }
 
@@ -155,7 +144,7 @@ ExitStatus RunZoneChange(int argumentCount, char** arguments, char** environment
     }
 
     if (!LaunchZoneSetter(zoneSetterPath, commandLine)) {
-        std::fputs(kLaunchFailedMessage, stdout);
+        std::puts(kLaunchFailedMessage);
     }
     return kExitSuccess;
 }

@@ -26,10 +26,10 @@ constexpr ExitStatus kExitBadModulePath = 161;
 // ERROR_FILENAME_EXCED_RANGE: a composed string would not fit its buffer.
 constexpr ExitStatus kExitPathTooLong = 206;
 
-// The one message on standard output, written when the zone setter could
-// not be started.
+// The one message on standard output, written as one line (the line end
+// added by puts) when the zone setter could not be started.
 constexpr char kLaunchFailedMessage[] =
-    "Error al cambiar de zona horaria, intente manualmente.\n";
+    "Error al cambiar de zona horaria, intente manualmente.";
 
 // Runs the whole tool; the result becomes the process's exit status.
 ExitStatus RunZoneChange(int argumentCount, char** arguments, char** environment);
@@ -54,7 +54,6 @@ bool CutAfterLastBackslash(PathBuffer& path, std::size_t length);
 // not fit in 259 characters.
 bool ComposeInfPath(const PathBuffer& programDirectory, const char* infFileName,
                     PathBuffer& infPath);
-bool CopyZoneName(const char* zoneNameArgument, PathBuffer& zoneName);
 bool ComposeZoneSetterPath(const PathBuffer& programDirectory, PathBuffer& zoneSetterPath);
-bool ComposeZoneSetterCommand(const PathBuffer& programDirectory,
-                              const PathBuffer& zoneName, PathBuffer& commandLine);
+bool ComposeZoneSetterCommand(const PathBuffer& zoneSetterPath, const char* zoneName,
+                              PathBuffer& commandLine);

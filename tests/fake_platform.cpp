@@ -1,5 +1,6 @@
 #include "fake_platform.h"
 
+#include <cstdio>
 #include <cstring>
 
 FakePlatform fakePlatform;
@@ -53,4 +54,9 @@ bool LaunchZoneSetter(const PathBuffer& zoneSetterPath, PathBuffer& commandLine)
     fakePlatform.zoneSetterPathSeen = zoneSetterPath;
     fakePlatform.commandLineSeen = commandLine;
     return fakePlatform.launchStarts;
+}
+
+void WriteErrorLine(const char* line)
+{
+    std::fputs(line, stderr);
 }

@@ -20,6 +20,9 @@ std::map<std::wstring, std::map<std::wstring, FakeValue>> registry;
 ZoneRecord yearRecord;
 std::uint16_t currentYear = 2026;
 ApplyAnswer applyAnswer;
+// What GetDynamicTimeZoneInformation reports, or the error it fails with.
+std::wstring currentKey;
+WindowsError currentKeyError = 0;
 std::vector<std::wstring> applied;
 std::wstring output[2];
 
@@ -95,10 +98,9 @@ std::uint16_t CurrentYear() { return currentYear; }
 
 WindowsError QueryCurrentZoneKey(wchar_t (&keyName)[kKeyNameCapacity])
 {
-    const std::wstring key = L"Romance Standard Time";
-    key.copy(keyName, key.size());
-    keyName[key.size()] = 0;
-    return 0;
+    currentKey.copy(keyName, currentKey.size());
+    keyName[currentKey.size()] = 0;
+    return currentKeyError;
 }
 
 WindowsError WriteText(OutputStream stream, const wchar_t* text, std::size_t length)
@@ -155,6 +157,36 @@ TEST(SettzCommandLine, SplitsAndReadsSwitchesAsDocumented)
     }
 }
 
+// zonechange.exe starts settz.exe with its full path unquoted at the head
+// of the command line, blanks and all: the program's own path tells where
+// the arguments begin.
+TEST(SettzCommandLine, TakesItsOwnUnquotedPathWithBlanksAsTheProgramName)
+{
+    const wchar_t kPath[] = L"C:\\Program Files (x86)\\Zona Horaria\\settz.exe";
+    struct Case {
+        std::wstring commandLine;
+        const wchar_t* programPath;
+        ParseOutcome outcome;
+        std::wstring key;
+    } cases[] = {
+        {std::wstring(kPath) + L" /q /s \"Eastern Standard Time (Mexico)\"", kPath, ParseOutcome::ok,
+         L"Eastern Standard Time (Mexico)"},
+        {L"c:\\program files (x86)\\zona horaria\\SETTZ.EXE\t/s Zone", kPath, ParseOutcome::ok, L"Zone"},
+        {L"\"" + std::wstring(kPath) + L"\" /s Zone", kPath, ParseOutcome::ok, L"Zone"},
+        {L"settz /s Zone", kPath, ParseOutcome::ok, L"Zone"},
+        // By the C runtime's rules alone, the path's pieces are stray arguments.
+        {std::wstring(kPath) + L" /q /s Zone", nullptr, ParseOutcome::usage, L""},
+        {std::wstring(kPath) + L".old /s Zone", kPath, ParseOutcome::usage, L""},
+    };
+    for (const Case& c : cases) {
+        SettzOptions options;
+        EXPECT_EQ(ParseSettzArguments(c.commandLine.c_str(), options, c.programPath), c.outcome) << c.commandLine;
+        if (c.outcome == ParseOutcome::ok) {
+            EXPECT_EQ(std::wstring(options.key), c.key) << c.commandLine;
+        }
+    }
+}
+
 // A sound zone, then one fault per case.
 void SoundZone()
 {
@@ -197,22 +229,27 @@ TEST(SettzSelection, RefusesFaultyDefinitionsWithTheirStatus)
         const char* what;
         void (*fault)();
         SettzStatus status;
+        const wchar_t* says = nullptr;  // what the line on standard error names
     } cases[] = {
         {"no names at all", [] { registry[L"Zone"].erase(L"MUI_Std"); }, 2},
         {"a name of another type", [] { registry[L"Zone"][L"Dlt"] = Dword(1); }, 13},
         {"a name of 31 characters fits", [] { registry[L"Zone"][L"Dlt"] = Text(std::wstring(31, L'd')); }, 0},
-        {"a name of 32 characters", [] { registry[L"Zone"][L"Dlt"] = Text(std::wstring(32, L'd')); }, 206},
+        {"a name of 32 characters", [] { registry[L"Zone"][L"Dlt"] = Text(std::wstring(32, L'd')); }, 206,
+         L"valor Dlt de la zona \"Zone\": demasiado largo para su campo"},
         {"a name beyond the value buffer", [] { registry[L"Zone"][L"Dlt"] = Text(std::wstring(200, L'd')); }, 206},
         {"a name with a line break", [] { registry[L"Zone"][L"Dlt"] = Text(L"Zone\r\nBias=0"); }, 13},
-        {"a TZI of 43 bytes", [] { registry[L"Zone"][L"TZI"] = Binary(43); }, 13},
+        {"a TZI of 43 bytes", [] { registry[L"Zone"][L"TZI"] = Binary(43); }, 13,
+         L"valor TZI de la zona \"Zone\": no es válido"},
         {"no TZI", [] { registry[L"Zone"].erase(L"TZI"); }, 2},
         {"LastEntry before FirstEntry", [] { registry[L"Zone\\Dynamic DST"][L"LastEntry"] = Dword(1990); }, 13},
         {"the year's entry (LastEntry's, after it) missing", [] { registry[L"Zone\\Dynamic DST"].erase(L"2010"); }, 13},
         {"the year's entry of 45 bytes", [] { registry[L"Zone\\Dynamic DST"][L"2010"] = Binary(45); }, 13},
         {"no Dynamic DST: TZI serves", [] { registry.erase(L"Zone\\Dynamic DST"); }, 0},
-        {"a month 13 from Windows", [] { yearRecord.daylightDate.month = 13; }, 13},
+        {"a month 13 from Windows", [] { yearRecord.daylightDate.month = 13; }, 13,
+         L"Windows no da la definición de la zona \"Zone\" para 2026"},
         {"a bias over a day from Windows", [] { yearRecord.bias = 1441; }, 13},
-        {"the privilege refused", [] { applyAnswer = {1300, true}; }, 1300},
+        {"the privilege refused", [] { applyAnswer = {1300, true}; }, 1300,
+         L"sin el privilegio SeTimeZonePrivilege no se puede cambiar a la zona horaria \"Zone\""},
         {"the set refused", [] { applyAnswer = {5, false}; }, 5},
     };
     for (const Case& c : cases) {
@@ -225,6 +262,9 @@ TEST(SettzSelection, RefusesFaultyDefinitionsWithTheirStatus)
             EXPECT_EQ(output[1].find(L"settz: "), 0u) << c.what;
             EXPECT_EQ(output[1].find(L'\n'), output[1].size() - 1) << c.what;
             EXPECT_EQ(output[1].substr(output[1].size() - expectedEnd.size()), expectedEnd) << c.what;
+            if (c.says != nullptr) {
+                EXPECT_EQ(output[1], L"settz: " + std::wstring(c.says) + expectedEnd) << c.what;
+            }
         }
         SoundZone();
         c.fault();
@@ -233,11 +273,40 @@ TEST(SettzSelection, RefusesFaultyDefinitionsWithTheirStatus)
     }
 }
 
-TEST(SettzCurrentZone, PrintsTheKeyAlone)
+// /g prints what /s takes back: the key as stored, never a name that is
+// no key (tzutil's "KEY_dstoff" included).
+TEST(SettzCurrentZone, PrintsTheKeySelectionTakes)
 {
-    SoundZone();
-    EXPECT_EQ(RunSettz(L"settz /g"), 0u);
-    EXPECT_EQ(output[0], L"Romance Standard Time\r\n");
+    struct Case {
+        std::wstring reported;
+        WindowsError queryError;
+        SettzStatus status;
+        std::wstring printed;
+    } cases[] = {
+        {L"Zone", 0, 0, L"Zone\r\n"},
+        {L"zONE", 0, 0, L"Zone\r\n"},
+        {L"Zone_dstoff", 0, 0, L"Zone\r\n"},
+        {L"zone_DSTOFF", 0, 0, L"Zone\r\n"},
+        {L"Other_dstoff", 0, 0, L"Other_dstoff\r\n"},  // a key of that very name
+        {L"Gone Standard Time", 0, 2, L""},
+        {L"Gone_dstoff", 0, 2, L""},
+        {L"_dstoff", 0, 2, L""},
+        {L"", 0, 13, L""},
+        {L"Zone\x1b[2J", 0, 13, L""},
+        {L"", 5, 5, L""},
+    };
+    for (const Case& c : cases) {
+        SoundZone();
+        registry[L"Other_dstoff"] = {};
+        currentKey = c.reported;
+        currentKeyError = c.queryError;
+        EXPECT_EQ(RunSettz(L"settz /g"), c.status) << c.reported;
+        EXPECT_EQ(output[0], c.printed) << c.reported;
+        EXPECT_EQ(output[1].empty(), c.status == 0) << c.reported;
+        if (c.status == 2) {
+            EXPECT_NE(output[1].find(L"\"" + c.reported + L"\""), std::wstring::npos) << output[1];
+        }
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fake_platform.h"
+#include "platform_operations.h"
 #include "zone_change.h"
 
 namespace {
@@ -232,6 +233,50 @@ TEST(Refusals, ModulePathProblemsStopTheRun)
     }
 }
 
+// Characters in UTF-8 text: the bytes that are not continuation bytes.
+std::size_t CharacterCount(const std::string& text)
+{
+    std::size_t count = 0;
+    for (const char byte : text) {
+        count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+    }
+    return count;
+}
+
+// The lines an administrator reads: Spanish with its accents, each short
+// enough for the buffer the Windows build converts it in.
+TEST(Refusals, EachSaysWhatIsWrongInSpanish)
+{
+    struct Case {
+        const char* modulePath;
+        bool queryFails;
+        std::vector<std::string> arguments;
+        const char* line;
+    };
+    const std::string longName(300, 'x');
+    const Case cases[] = {
+        {kToolPath, false, {"tool.exe", "/i", "zona.inf"},
+         "Faltan argumentos: se esperan el archivo INF en la posición 2 y la zona horaria en la posición 4.\r\n"},
+        {kToolPath, true, {"tool.exe", "/i", "zona.inf", "/z", "UTC"}, "No se pudo obtener la ruta del programa.\r\n"},
+        {"tool.exe", false, {"tool.exe", "/i", "zona.inf", "/z", "UTC"},
+         "La ruta del programa no contiene ninguna barra invertida.\r\n"},
+        {kToolPath, false, {"tool.exe", "/i", longName, "/z", "UTC"},
+         "La ruta del archivo INF supera los 259 caracteres.\r\n"},
+        {kToolPath, false, {"tool.exe", "/i", "zona.inf", "/z", longName},
+         "La zona horaria es demasiado larga para la línea de comandos de settz.exe.\r\n"},
+    };
+    for (const Case& c : cases) {
+        ResetFakePlatform(c.modulePath);
+        fakePlatform.modulePathFails = c.queryFails;
+        const RunResult result = RunTool(c.arguments);
+        EXPECT_EQ(result.standardError, c.line);
+        EXPECT_LT(CharacterCount(result.standardError), kMessageCapacity) << c.line;
+    }
+    const std::string tooLong = DirectoryOfLength(300) + "tool.exe";
+    ResetFakePlatform(tooLong.c_str());
+    EXPECT_EQ(RunWith("zona.inf", "UTC").standardError, "La ruta del programa supera los 259 caracteres.\r\n");
+}
+
 TEST(Stages, FailedOpenEndsTheRunWithItsCodeSilently)
 {
     struct Case {
@@ -273,7 +318,7 @@ TEST(Stages, LaunchOutcomeDecidesTheMessageNotTheStatus)
                   starts ? "" : "Error al cambiar de zona horaria, intente manualmente.\n");
         EXPECT_EQ(result.standardError, "");
     }
-    EXPECT_EQ(sizeof kLaunchFailedMessage - 1, 55u);
+    EXPECT_EQ(std::strlen(kLaunchFailedMessage) + 1, 55u);  // with the line end puts adds
 }
 
 }  // namespace

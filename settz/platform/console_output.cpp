@@ -1,8 +1,10 @@
 // Output that cmd reads back unchanged: characters to a console, and to a
 // pipe or file bytes in the console's output code page (the one chcp
 // shows), which is what for /f decodes; without a console, the ANSI code
-// page. A character the code page cannot show fails the write rather than
-// being replaced, so a key name is never printed altered.
+// page. On standard output a character the code page cannot show fails the
+// write rather than being replaced, so a key name is never printed
+// altered; a message on standard error has it replaced instead of being
+// lost.
 #include <windows.h>
 
 #include "settz_platform.h"
@@ -53,12 +55,14 @@ WindowsError WriteText(OutputStream stream, const wchar_t* text, std::size_t len
     }
     // UTF-8 reports unpaired surrogates itself; other code pages report a
     // replaced character through usedDefault.
+    const bool exact = stream == OutputStream::standardOutput;
     const bool utf8 = codePage == CP_UTF8;
     BOOL usedDefault = FALSE;
     char bytes[kByteCapacity];
-    const int count = WideCharToMultiByte(codePage, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, text,
-                                          static_cast<int>(length), bytes, static_cast<int>(sizeof bytes),
-                                          nullptr, utf8 ? nullptr : &usedDefault);
+    const DWORD flags = !exact ? 0 : utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    const int count = WideCharToMultiByte(codePage, flags, text, static_cast<int>(length), bytes,
+                                          static_cast<int>(sizeof bytes), nullptr,
+                                          exact && !utf8 ? &usedDefault : nullptr);
     if (count <= 0) {
         const DWORD error = GetLastError();
         return error != 0 ? error : ERROR_NO_UNICODE_TRANSLATION;

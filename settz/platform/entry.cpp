@@ -29,10 +29,17 @@ void* memcpy(void* destination, const void* source, std::size_t count)
     return destination;
 }
 
-// The entry point (linked with -e); it never returns.
+// The entry point (linked with -e); it never returns. The program's own
+// path lets the command line be split as zonechange.exe writes it: that
+// path unquoted at its head, blanks and all.
 void SettzStart()
 {
-    ExitProcess(RunSettz(GetCommandLineW()));
+    wchar_t path[MAX_PATH + 1];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
+    if (length == 0 || length > MAX_PATH) {
+        path[0] = 0;  // unknown, or cut short: the C runtime's rules alone
+    }
+    ExitProcess(RunSettz(GetCommandLineW(), path));
 }
 
 }  // extern "C"

@@ -14,8 +14,9 @@ bool LaunchZoneSetter(const PathBuffer& zoneSetterPath, PathBuffer& commandLine)
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
 
-    // The process and thread handles go with the tool's end, right after.
-    PROCESS_INFORMATION process = {};
+    // Filled in by CreateProcessA. The process and thread handles go with
+    // the tool's end, right after.
+    PROCESS_INFORMATION process;
     const BOOL started =
         CreateProcessA(zoneSetterPath.text, commandLine.text, nullptr, nullptr, FALSE,
                        CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &process);

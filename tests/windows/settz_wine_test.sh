@@ -9,7 +9,13 @@
 #               each ends with its documented status and sets nothing;
 #   chain       the real zonechange.exe applies zoneinf's Paraguay INF (from
 #               the tests' database, where Paraguay keeps UTC-3) and starts
-#               settz, which hands Windows Paraguay's new record.
+#               settz, which hands Windows Paraguay's new record;
+#   recipe      the startup script of each user's guide, as printed there,
+#               run from a folder with blanks and parentheses: it applies
+#               the INF and re-selects the zone in force;
+#   messages    each program's Spanish line keeps its accents on a console
+#               and redirected to a file, in the console's code page (set
+#               with chcp) or, without a console, in the ANSI code page.
 # Wine cannot make the final call (SetDynamicTimeZoneInformation aborts
 # there): the test build of settz records the record instead.
 # Usage: settz_wine_test.sh PART WORK_DIR SETTZ RECORDING_SETTZ ZONECHANGE CURRENT_ZONE_REPORT ZONEINF
@@ -131,14 +137,17 @@ bad_inputs() {
 }
 
 chain() {
-    mkdir -p "$run/tool"
-    cp "$zonechange" "$recording" "$run/tool/"
+    # A folder with blanks: zonechange.exe puts settz.exe's path unquoted at
+    # the head of its command line.
+    local tool="$run/Zona Horaria (x86)"
+    mkdir -p "$tool"
+    cp "$zonechange" "$recording" "$tool/"
     check "zoneinf writes Paraguay's INF" "$zoneinf" America/Asuncion --zoneinfo "$test_zoneinfo" \
-        --windows-zones "$test_mapping" -o "$run/tool/paraguay.inf"
-    (cd "$run/tool" && invoke ./zonechange.exe /i paraguay.inf /z "Paraguay Standard Time"
+        --windows-zones "$test_mapping" -o "$tool/paraguay.inf"
+    (cd "$tool" && invoke ./zonechange.exe /i paraguay.inf /z "Paraguay Standard Time"
      [ "$status" = 0 ]) 
     check "zonechange.exe applies it and starts settz (status 0)" test $? = 0
-    local record=$run/tool/settz-applied.txt
+    local record=$tool/settz-applied.txt
     for _ in $(seq 120); do
         [ -e "$record" ] && break
         sleep 0.5
@@ -149,6 +158,86 @@ chain() {
         eval 'fields "TimeZoneKeyName|Bias" "$run/record.txt" | tr "\n" " " | grep -qx "TimeZoneKeyName=Paraguay Standard Time Bias=180 "'
     check "  ... without daylight dates, automatic adjustment on" \
         eval 'fields "StandardDate|DaylightDate|DynamicDaylightTimeDisabled" "$run/record.txt" | tr "\n" " " | grep -qx "StandardDate=0,0,0,0,0,0,0,0 DaylightDate=0,0,0,0,0,0,0,0 DynamicDaylightTimeDisabled=0 "'
+}
+
+# Waits up to a minute for a file.
+wait_for() {
+    for _ in $(seq 120); do
+        [ -e "$1" ] && return 0
+        sleep 0.5
+    done
+    return 1
+}
+
+recipe() {
+    local docs guide script inf tool record key
+    docs=$(cd "$(dirname "$0")/../../docs" && pwd)
+    # Wine's zone in force follows the host's TZ; Bogota's is a key with parentheses.
+    export TZ=America/Bogota
+    invoke "$run/recording/settz.exe" /g
+    key=$(cat "$run/out")
+    check "settz /g names the zone in force (\"$key\")" test -n "$key"
+    tool="$WINEPREFIX/drive_c/Program Files (x86)/Zona Horaria"
+    for guide in USER-GUIDE.txt GUIA-DE-USO.txt; do
+        rm -rf "$tool"
+        mkdir -p "$tool"
+        "$wine" reg delete 'HKLM\SOFTWARE\zonechange' /f >/dev/null 2>&1
+        # The guide's script: from its "@echo off" line to the blank line after it.
+        script="$tool/aplicar zonas.cmd"
+        awk '/^  @echo off$/ {on = 1} on && /^$/ {exit} on {print substr($0, 3) "\r"}' "$docs/$guide" >"$script"
+        check "$guide: a startup script, plain ASCII as cmd reads it" \
+            eval '[ -s "$script" ] && ! tr -d "\r" <"$script" | LC_ALL=C grep -q "[^ -~]"'
+        inf=$(grep -o ' /i [^ ]*' "$script" | head -n 1 | cut -c5-)
+        cp "$zonechange" "$tool/"
+        cp "$run/recording/settz.exe" "$tool/"
+        "$zoneinf" America/Asuncion -o "$tool/$inf"
+        # Started from elsewhere, as a startup script is.
+        printf 'call "C:\\Program Files (x86)\\Zona Horaria\\aplicar zonas.cmd"\r\nexit /b %%ERRORLEVEL%%\r\n' \
+            >"$WINEPREFIX/drive_c/run-recipe.cmd"
+        invoke cmd /c 'C:\run-recipe.cmd'
+        check "$guide: the script ends with status 0 (got $status)" test "$status" = 0
+        record="$tool/settz-applied.txt"
+        wait_for "$record"
+        check "  ... settz re-selected the zone in force, \"$key\"" \
+            eval 'tr -d "\r" <"$record" | grep -qxF "TimeZoneKeyName=$key"'
+        check "  ... the INF, $inf, was applied" \
+            eval '"$wine" reg query "HKLM\\SOFTWARE\\zonechange\\Definitions" /v Zones 2>/dev/null | grep -q America/Asuncion'
+    done
+    unset TZ
+}
+
+messages() {
+    mkdir -p "$run/tool"
+    cp "$zonechange" "$settz" "$run/tool/"
+    local long_key
+    long_key=$(printf 'x%.0s' {1..128})
+    # command | its line on standard error | a part of it the console shows
+    # on one line (the console wraps at 80 columns)
+    local table=(
+        "zonechange.exe|Faltan argumentos: se esperan el archivo INF en la posición 2 y la zona horaria en la posición 4.|en la posición 2"
+        "settz.exe /s $long_key|settz: la clave de zona tiene más de 127 caracteres (error 206).|tiene más de 127"
+    )
+    local row command expected shown code_page charset
+    for row in "${table[@]}"; do
+        IFS='|' read -r command expected shown <<<"$row"
+        for code_page in 850 1252 65001; do
+            charset=CP$code_page
+            [ "$code_page" = 65001 ] && charset=UTF-8
+            rm -f "$run/tool/err.txt"
+            # script(1) gives Wine a terminal, hence a console, whose code
+            # page chcp sets; what the console shows comes back as UTF-8.
+            (cd "$run/tool" && TERM=dumb timeout 60 script -qec \
+                "$wine cmd /c 'chcp $code_page >nul & $command & $command 2>err.txt'" /dev/null) |
+                sed 's/\x1b\[[?0-9;]*[A-Za-z]//g' >"$run/console.txt"
+            check "chcp $code_page: ${command%% *}'s line redirected, in code page $code_page" \
+                eval '[ "$(iconv -f "$charset" -t UTF-8 "$run/tool/err.txt" | tr -d "\r")" = "$expected" ]'
+            check "  ... and on the console" grep -qF "$shown" "$run/console.txt"
+        done
+        # Started without a console: Wine's ANSI code page, Windows-1252.
+        (cd "$run/tool" && invoke ./${command})
+        check "no console: ${command%% *}'s line in the ANSI code page" \
+            eval '[ "$(iconv -f CP1252 -t UTF-8 "$run/err.raw" | tr -d "\r")" = "$expected" ]'
+    done
 }
 
 "$part"
