@@ -17,6 +17,12 @@ bool IsBlank(wchar_t c)
     return c == L' ' || c == L'\t';
 }
 
+// Paths and switches compare without regard to ASCII case, as Windows does.
+wchar_t FoldAscii(wchar_t c)
+{
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
 bool IsControl(wchar_t c)
 {
     return c < 0x20 || c == 0x7F;
@@ -399,6 +405,15 @@ const wchar_t* SkipProgramName(const wchar_t* commandLine)
             ++cursor;
         }
     } else {
+        wchar_t ownPath[kOwnPathCapacity];
+        QueryOwnPath(ownPath);
+        std::size_t length = 0;
+        while (ownPath[length] != 0 && FoldAscii(ownPath[length]) == FoldAscii(commandLine[length])) {
+            ++length;
+        }
+        if (length > 0 && ownPath[length] == 0 && (commandLine[length] == 0 || IsBlank(commandLine[length]))) {
+            return commandLine + length;
+        }
         while (*cursor != 0 && !IsBlank(*cursor)) {
             ++cursor;
         }
@@ -465,10 +480,7 @@ ParseOutcome ParseSettzArguments(const wchar_t* commandLine, SettzOptions& optio
     std::size_t length = 0;
     // Read to the end even after a fault, so that a later /q still counts.
     while (NextArgument(cursor, argument, sizeof argument / sizeof argument[0], length)) {
-        wchar_t letter = length == 2 && (argument[0] == L'/' || argument[0] == L'-') ? argument[1] : 0;
-        if (letter >= L'A' && letter <= L'Z') {
-            letter = static_cast<wchar_t>(letter - L'A' + L'a');
-        }
+        const wchar_t letter = length == 2 && (argument[0] == L'/' || argument[0] == L'-') ? FoldAscii(argument[1]) : 0;
         if (letter == L'q') {
             options.quiet = true;
         } else if (letter == L'n') {

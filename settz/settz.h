@@ -67,7 +67,9 @@ void FormatZoneRecord(const ZoneRecord& record, TextBuilder& builder);
 
 // Command-line splitting by the rules of the Microsoft C runtime. The
 // program name ends at the next quote if it starts with one, else at the
-// first blank. In arguments, 2n backslashes before a quote give n and the
+// first blank, except where the command line starts with the program's own
+// full path followed by a blank: zonechange.exe starts settz.exe by its
+// unquoted path, which in C:\Program Files\... holds blanks. In arguments, 2n backslashes before a quote give n and the
 // quote opens or closes quoting, 2n+1 give n and a literal quote, and ""
 // inside quotes gives a literal quote. At most capacity - 1 characters are
 // copied (always NUL-terminated); length is the argument's whole length.

@@ -44,6 +44,11 @@ WindowsError ReadYearRecord(const wchar_t* key, std::uint16_t year, ZoneRecord& 
 // The local calendar year.
 std::uint16_t CurrentYear();
 
+// The program's own full path (GetModuleFileNameW), NUL-terminated; empty
+// when it cannot be read whole.
+constexpr std::size_t kOwnPathCapacity = 1024;
+void QueryOwnPath(wchar_t (&path)[kOwnPathCapacity]);
+
 // The key of the zone in force (GetDynamicTimeZoneInformation); the copy
 // is NUL-terminated within the field or the call fails with 13.
 WindowsError QueryCurrentZoneKey(wchar_t (&keyName)[kKeyNameCapacity]);

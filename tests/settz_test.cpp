@@ -93,6 +93,15 @@ WindowsError ReadYearRecord(const wchar_t*, std::uint16_t, ZoneRecord& record)
 
 std::uint16_t CurrentYear() { return currentYear; }
 
+// Where the program under test lies: zonechange.exe's folder, with blanks.
+const std::wstring ownPath = L"C:\\Program Files\\zonechange\\settz.exe";
+
+void QueryOwnPath(wchar_t (&path)[kOwnPathCapacity])
+{
+    ownPath.copy(path, ownPath.size());
+    path[ownPath.size()] = 0;
+}
+
 WindowsError QueryCurrentZoneKey(wchar_t (&keyName)[kKeyNameCapacity])
 {
     const std::wstring key = L"Romance Standard Time";
@@ -142,6 +151,12 @@ TEST(SettzCommandLine, SplitsAndReadsSwitchesAsDocumented)
         {L"settz /g /n", ParseOutcome::usage, false, true, true, L""},
         {L"settz /g /s a", ParseOutcome::usage, false, false, true, L""},
         {L"settz /sq a", ParseOutcome::usage, false, false, false, L""},
+        // zonechange.exe's own command line: the unquoted path of a folder with blanks.
+        {L"C:\\Program Files\\zonechange\\settz.exe /q /s \"Zone\"", ParseOutcome::ok, true, false, false, L"Zone"},
+        {L"c:\\program files\\ZONECHANGE\\SETTZ.EXE /g", ParseOutcome::ok, false, false, true, L""},
+        {L"C:\\Program Files\\zonechange\\settz.exe", ParseOutcome::usage, false, false, false, L""},
+        {L"C:\\Program Files\\zonechange\\settz.exe.old /g", ParseOutcome::usage, false, false, true, L""},
+        {L"C:\\Program Files\\other\\settz.exe /g", ParseOutcome::usage, false, false, true, L""},
     };
     for (const Case& c : cases) {
         SettzOptions options;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "settz.h"
+#include "settz_platform.h"
 
 extern "C" {
 
@@ -28,6 +29,19 @@ void* memcpy(void* destination, const void* source, std::size_t count)
     }
     return destination;
 }
+
+}  // extern "C"
+
+void QueryOwnPath(wchar_t (&path)[kOwnPathCapacity])
+{
+    const DWORD length = GetModuleFileNameW(nullptr, path, kOwnPathCapacity);
+    // A path cut short names nothing: read as none.
+    if (length == 0 || length >= kOwnPathCapacity) {
+        path[0] = 0;
+    }
+}
+
+extern "C" {
 
 // The entry point (linked with -e); it never returns.
 void SettzStart()
