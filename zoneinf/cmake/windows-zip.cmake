@@ -1,11 +1,19 @@
-# cmake -DFOLDER=DIR -DSTAMP=FILE -DVERSION=X.Y.Z -DOUTPUT_DIR=DIR -P windows-zip.cmake
-# zoneinf-<version>-tzdata<release>-win64.zip from the files in FOLDER, in
-# name order with fixed times (the same bytes for the same files); zips of
-# the same version carrying another release are removed, so the build
-# folder holds the one that matches zoneinf.exe.
+# cmake -DFOLDER=DIR -DSTAMP=FILE -DVERSION=X.Y.Z -DOUTPUT_DIR=DIR
+#       [-DPRODUCT=zoneinf] [-DKIND=win64] -P windows-zip.cmake
+# <product>-<version>-tzdata<release>-<kind>.zip (zoneinf's by default,
+# zoneinf-1.0.0-tzdata2026f-win64.zip) from the files in FOLDER, in name
+# order with fixed times (the same bytes for the same files); zips of the
+# same version carrying another release are removed, so the build folder
+# holds the one that matches zoneinf.exe. The kit's zip is made with it too.
+if(NOT DEFINED PRODUCT)
+    set(PRODUCT zoneinf)
+endif()
+if(NOT DEFINED KIND)
+    set(KIND win64)
+endif()
 file(STRINGS ${STAMP} release LIMIT_COUNT 1)
-set(name zoneinf-${VERSION}-tzdata${release}-win64.zip)
-file(GLOB stale ${OUTPUT_DIR}/zoneinf-${VERSION}-tzdata*-win64.zip)
+set(name ${PRODUCT}-${VERSION}-tzdata${release}-${KIND}.zip)
+file(GLOB stale ${OUTPUT_DIR}/${PRODUCT}-${VERSION}-tzdata*-${KIND}.zip)
 list(REMOVE_ITEM stale ${OUTPUT_DIR}/${name})
 if(stale)
     file(REMOVE ${stale})
