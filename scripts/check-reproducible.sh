@@ -35,8 +35,12 @@ for program in zonechange.exe settz.exe; do
 done
 if $kit; then
     for build in first-kit second/kit; do
-        cmake --preset win64 -B "$work/$build" >/dev/null
-        cmake --build "$work/$build" --target kit --parallel 2 >/dev/null
+        # zoneinf's compiler warnings stay out of the way, its errors do not.
+        if ! { cmake --preset win64 -B "$work/$build" && cmake --build "$work/$build" --target kit --parallel 2; } \
+            >"$work/kit-build.log" 2>&1; then
+            tail -n 40 "$work/kit-build.log" >&2
+            exit 1
+        fi
     done
     first=$(sha256sum "$work"/first-kit/zonechange-*-kit.zip)
     second=$(sha256sum "$work"/second/kit/zonechange-*-kit.zip)
