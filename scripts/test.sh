@@ -6,7 +6,8 @@
 #   zoneinf zoneinf's Debian package: contents, lintian, manual page
 #   win32   the 32-bit executable: format, imports, size, version, package
 #   win64   end-to-end tests of the real executable, and of zoneinf's INFs
-#           and --check, under Wine
+#           and --check, under Wine; the kit's zip, and its .cmd scripts
+#           under Wine
 #   fuzz    short libFuzzer runs over the run sequence and --check's reader
 # and checks that two clean 32-bit builds are byte-identical. Ends with
 # CTest's summary.

@@ -28,16 +28,8 @@ time_zones='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Time
 definitions='HKLM\SOFTWARE\zonechange\Definitions'
 run_in() { (cd "$1" && shift && "$@"); }
 export_zones() { "$scripts/export-wine-time-zones.sh" "$work/$1" "$WINEPREFIX" >/dev/null; }
-# An export as sorted "key|value" lines (UTF-8, continuation lines joined):
-# equal lists mean equal keys and values, whatever their order.
-values_of() {
-    iconv -f UTF-16 -t UTF-8 "$work/$1" | tr -d '\r' |
-        awk '/\\$/ { sub(/\\$/, ""); held = held $0; next }
-             { line = held $0; held = ""; sub(/^ +/, "", line) }
-             line ~ /^\[/ { key = line; print key; next }
-             line != "" && key != "" { print key "|" line }' | LC_ALL=C sort
-}
-same_values() { diff <(values_of "$1") <(values_of "$2") >"$work/diff.txt"; }
+. "$scripts/registry-values.sh"
+same_values() { diff <(registry_values "$work/$1") <(registry_values "$work/$2") >"$work/diff.txt"; }
 apply() { run_in "$work/tool" "$wine" zonechange.exe /i "$1" /z "Paraguay Standard Time" >/dev/null 2>&1; }
 trace_value() { # NAME EXPECTED
     "$wine" reg query "$definitions" /v "$1" 2>/dev/null | tr -d '\r' | grep -qx "    $1    REG_SZ    $2"
