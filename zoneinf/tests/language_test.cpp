@@ -34,6 +34,7 @@ TEST(Language, SpanishWhereTheLocaleAsksForItEnglishElsewhere)
         std::string arguments;
         const char* inOutput;
         const char* inErrors;
+        bool onSystemDatabase = false;  // for a zone the tests' database lacks
     } cases[] = {
         {"LANG=es_ES.UTF-8", "--help", spanishHelp, ""},
         {"LANG=es_PY.UTF-8", "--help", spanishHelp, ""},
@@ -46,14 +47,15 @@ TEST(Language, SpanishWhereTheLocaleAsksForItEnglishElsewhere)
         {"LANG=es_ES.UTF-8", "--check " + backwards,
          "Paraguay Standard Time  America/Asuncion  mal formada: Dynamic DST con LastEntry 1999 anterior a FirstEntry 2000\n", ""},
         {"LANG=es_ES.UTF-8", "Africa/Monrovia --windows-key X --from 1970 --to 1970", "",
-         "ningún registro de Windows describe 1970: UTC-00:44:30 durante todo el año;"},
+         "ningún registro de Windows describe 1970: UTC-00:44:30 durante todo el año;", true},
         // An untranslated language, and the C locale, keep English.
         {"LC_ALL=C.UTF-8 LANGUAGE=fr", "--help", "Usage: zoneinf [OPTION]... ZONE...\n", ""},
         {"LC_ALL=C LANGUAGE=es", "No/Such", "", "zoneinf: unknown time zone 'No/Such' in "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.environment) + " zoneinf " + c.arguments);
-        const testing::Run run = testing::RunOnTestDatabase(c.arguments, c.environment);
+        const testing::Run run = c.onSystemDatabase ? testing::RunZoneinf(c.arguments, c.environment)
+                                                    : testing::RunOnTestDatabase(c.arguments, c.environment);
         EXPECT_NE(run.output.find(c.inOutput), std::string::npos) << run.output.substr(0, 300);
         EXPECT_NE(run.errors.find(c.inErrors), std::string::npos) << run.errors;
     }
