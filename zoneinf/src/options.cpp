@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include "errors.h"
+#include "formats/definitions_trace.h"
 #include "messages.h"
 
 #include <charconv>
@@ -25,6 +26,11 @@ const char* const kUsage =
        "      --approximate        write the closest record for a year no record\n"
        "                           describes, and name the year\n"
        "      --windows-key=NAME   Windows key for the one ZONE, instead of CLDR's\n"
+       "      --label[=EXPORT]     also write the label Windows shows, with the\n"
+       "                           zone's standard offset this year, and delete\n"
+       "                           MUI_Display; its place names from the key's\n"
+       "                           Display in EXPORT (a 'reg export'), else the\n"
+       "                           zone's city\n"
        "      --zoneinfo=DIR       compiled database (default /usr/share/zoneinfo;\n"
        "                           zoneinf.exe has its own copy)\n"
        "      --windows-zones=FILE CLDR's Windows zone mapping, windowsZones.json or\n"
@@ -36,6 +42,8 @@ const char* const kUsage =
        "                           and a summary ends the report; zoneinf.exe with\n"
        "                           no FILE checks its machine's own registry\n"
        "      --json               with --check: the report as one JSON document\n"
+       "      --since=RELEASE      with --check: a checked key also needs the trace\n"
+       "                           of definitions from tzdata RELEASE (2026f) or later\n"
        "      --undo=EXPORT        write the INF that puts back the definitions a\n"
        "                           'reg export' taken before holds for each ZONE\n"
        "                           (a Windows key or an IANA zone), or --all\n"
@@ -46,11 +54,13 @@ const char* const kUsage =
        "Exit status:\n"
        "  0  success; with --check, no zone differs\n"
        "  1  with --check, some zone differs from the database or is malformed\n"
+       "     (or, with --since, has no trace of RELEASE or later)\n"
        "     (with several files, the worst status of any file: 3 over 1 over 0)\n"
        "  2  bad usage: option, year, zone name or Windows key; a zone that\n"
        "     would change the local time of its Windows key's main zone\n"
        "  3  an input cannot be read: the database, the mapping, the checked file,\n"
-       "     the export to undo (or a value of it no INF can put back)\n"
+       "     the export to undo (or a value of it no INF can put back), the export\n"
+       "     of --label (or its Display)\n"
        "  4  a year that no Windows record describes (see --approximate)\n"
        "  5  the output cannot be written\n"
        "\n"
@@ -112,7 +122,7 @@ std::string OptionError(int result, char** argv, const option* longOptions)
     return Fill(result == ':' ? _("option '%1' requires an argument") : _("unrecognized option '%1'"), {name});
 }
 
-enum LongOnly { kFrom = 256, kTo, kApproximate, kWindowsKey, kZoneinfo, kWindowsZones, kJson, kUndo };
+enum LongOnly { kFrom = 256, kTo, kApproximate, kWindowsKey, kZoneinfo, kWindowsZones, kJson, kUndo, kSince, kLabel };
 
 }  // namespace
 
@@ -131,6 +141,8 @@ Options ParseOptions(int argc, char** argv)
         {"check", optional_argument, nullptr, 'c'},
         {"json", no_argument, nullptr, kJson},
         {"undo", required_argument, nullptr, kUndo},
+        {"since", required_argument, nullptr, kSince},
+        {"label", optional_argument, nullptr, kLabel},
         {"verbose", no_argument, nullptr, 'v'},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
@@ -167,6 +179,21 @@ Options ParseOptions(int argc, char** argv)
             break;
         case kJson: options.json = true; break;
         case kUndo: options.undo = optarg; break;
+        case kSince:
+            if (!IsTzdataRelease(optarg)) {
+                throw Failure(kExitUsage, Fill(_("invalid --since release '%1' (a year and letters, as in 2026f)"), {optarg}));
+            }
+            options.since = optarg;
+            break;
+        case kLabel:
+            options.label = true;
+            if (optarg) {
+                if (*optarg == '\0') {
+                    throw Failure(kExitUsage, Fill(_("option '%1' requires an argument"), {"--label="}));
+                }
+                options.labelExport = optarg;
+            }
+            break;
         case 'v': options.verbose = true; break;
         case 'h': options.help = true; break;
         case 'V': options.version = true; break;
@@ -186,9 +213,18 @@ Options ParseOptions(int argc, char** argv)
         if (options.all || options.output || options.windowsKey || options.approximate || options.undo) {
             throw Failure(kExitUsage, _("--check takes no --all, --output, --windows-key, --approximate or --undo"));
         }
+        if (options.label) {
+            throw Failure(kExitUsage, _("--label goes with an INF, not with --check or --undo"));
+        }
     } else {
         if (options.json || options.verbose) {
             throw Failure(kExitUsage, _("--json and --verbose go with --check"));
+        }
+        if (options.since) {
+            throw Failure(kExitUsage, _("--since goes with --check"));
+        }
+        if (options.undo && options.label) {
+            throw Failure(kExitUsage, _("--label goes with an INF, not with --check or --undo"));
         }
         if (options.all == !options.zones.empty()) {
             throw Failure(kExitUsage, options.all ? _("--all takes no ZONE") : _("no ZONE given (or --all)"));

@@ -22,6 +22,9 @@ struct Options {
     bool check = false;
     std::vector<std::string> checkFiles;  // --check's operands, in order
     std::optional<std::string> undo;  // --undo's export
+    std::optional<std::string> since;  // --check --since: a tzdata release, "2026f"
+    bool label = false;                // --label: write the label Windows shows
+    std::optional<std::string> labelExport;  // --label=EXPORT: its place names from EXPORT
     bool json = false;
     bool verbose = false;
     bool help = false;

@@ -48,6 +48,9 @@ int RunCheck(const Options& options)
     CheckEach(
         inputs, checker,
         [&](const CheckInput&, CheckReport&& checked) {
+            if (options.since) {
+                RequireTraceSince(checked, *options.since);
+            }
             summary.Add(checked);
             if (checked.Differing() > 0 && status == kExitSuccess) {
                 status = kExitZonesDiffer;

@@ -9,7 +9,8 @@ namespace zoneinf {
 
 namespace {
 
-const char* const kStatusNames[] = {"agrees", "differs", "malformed", "unchecked", "asCloseAsWindowsAllows"};
+const char* const kStatusNames[] = {"agrees",    "differs",   "malformed",   "unchecked", "asCloseAsWindowsAllows",
+                                    "traceOlder", "traceMissing"};
 
 // "stale", "sound", ... for the machine's own zone, in English (the JSON
 // value; the text report translates it).
@@ -49,6 +50,29 @@ nlohmann::ordered_json SharedKeysJson(const CheckBasis& basis)
     return sharedKeys;
 }
 
+// Each trace: the old global one first, with a null key and years.
+nlohmann::ordered_json TracesJson(const DefinitionsTraces& traces)
+{
+    nlohmann::ordered_json all = nlohmann::ordered_json::array();
+    const auto add = [&all](const DefinitionsTrace& trace) {
+        const auto year = [](std::uint32_t year) { return year ? nlohmann::ordered_json(year) : nlohmann::ordered_json(); };
+        all.push_back({{"windowsKey", trace.windowsKey.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(trace.windowsKey)},
+                       {"tzdata", trace.tzdata},
+                       {"cldr", trace.cldr},
+                       {"zoneinf", trace.program},
+                       {"zones", trace.zones},
+                       {"firstYear", year(trace.firstYear)},
+                       {"lastYear", year(trace.lastYear)}});
+    };
+    if (traces.global) {
+        add(*traces.global);
+    }
+    for (const DefinitionsTrace& trace : traces.keys) {
+        add(trace);
+    }
+    return all;
+}
+
 // A file's report; with `basis`, what it was checked against among its
 // fields, as a single file's document has it (several files' documents
 // give it once, before them).
@@ -68,6 +92,9 @@ nlohmann::ordered_json JsonOf(const CheckBasis* basis, const CheckReport& report
         }
         if (zone.status == ZoneCheck::kAsClose) {
             entry["closestYears"] = zone.closestYears;
+        }
+        if (zone.status == ZoneCheck::kTraceOlder) {
+            entry["traceTzdata"] = zone.traceRelease;
         }
         if (!zone.problem.empty()) {
             entry["problem"] = zone.problem;
@@ -90,11 +117,7 @@ nlohmann::ordered_json JsonOf(const CheckBasis* basis, const CheckReport& report
     if (basis) {
         document["sharedKeys"] = SharedKeysJson(*basis);
     }
-    document["definitions"] = report.trace ? nlohmann::ordered_json{{"tzdata", report.trace->tzdata},
-                                                                   {"cldr", report.trace->cldr},
-                                                                   {"zoneinf", report.trace->program},
-                                                                   {"zones", report.trace->zones}}
-                                           : nlohmann::ordered_json();
+    document["definitions"] = report.trace ? TracesJson(*report.trace) : nlohmann::ordered_json();
     document["absent"] = report.absent;
     if (report.currentKey) {
         document["currentZone"] = {{"windowsKey", *report.currentKey}, {"verdict", CurrentVerdict(report)}};
@@ -182,12 +205,20 @@ std::string FormatReport(const CheckReport& report, bool verbose)
         } else if (zone.status == ZoneCheck::kMalformed) {
             text << key << "  " << zone.zone << "  " << Fill(_("malformed: %1"), {EscapeForTerminal(zone.problem)})
                  << "\n";
+        } else if (zone.status == ZoneCheck::kTraceOlder) {
+            text << key << "  " << zone.zone << "  "
+                 << Fill(_("older definitions: its trace records tzdata %1"), {EscapeForTerminal(zone.traceRelease)})
+                 << "\n";
+        } else if (zone.status == ZoneCheck::kTraceMissing) {
+            text << key << "  " << zone.zone << "  " << _("no trace: definitions of unknown release") << "\n";
         } else if (zone.status == ZoneCheck::kUnchecked && verbose) {
             text << key << "  " << Fill(_("unchecked: %1"), {EscapeForTerminal(zone.problem)}) << "\n";
         }
     }
     if (report.trace) {
-        text << Fill(_("Definitions applied: %1"), {DescribeTrace(*report.trace)}) << "\n";
+        for (const std::string& line : DescribeTraces(*report.trace)) {
+            text << Fill(_("Definitions applied: %1"), {line}) << "\n";
+        }
     }
     if (report.currentKey) {
         text << Fill(_("current zone %1: %2"), {EscapeForTerminal(*report.currentKey), _(CurrentVerdict(report).c_str())})

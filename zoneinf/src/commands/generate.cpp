@@ -3,12 +3,16 @@
 #include "commands/command_files.h"
 #include "commands/data_sources.h"
 #include "errors.h"
+#include "formats/exported_definitions.h"
 #include "formats/inf_writer.h"
+#include "formats/text_decoder.h"
 #include "formats/registry_vocabulary.h"
 #include "mapping/shared_keys.h"
 #include "messages.h"
 #include "records/windows_zone.h"
 #include "whole_file.h"
+
+#include <algorithm>
 
 namespace zoneinf {
 
@@ -78,6 +82,65 @@ std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& opt
     return zones;
 }
 
+// Windows' longest labels are some 100 characters; a longer Display in an
+// export is no label to copy.
+constexpr size_t kMaxLabelLength = 256;
+
+// The Display a machine's export gives the key, if any: plain text (no
+// control character) within kMaxLabelLength. Throws Failure
+// (kExitUnreadableInput) for a Display of another type or unfit text.
+std::optional<std::string> ExportedDisplay(const RegistrySnapshot& snapshot, const std::string& path,
+                                           const std::string& windowsKey)
+{
+    const std::string keyPath = TimeZoneKeyPath(windowsKey);
+    for (const RegistryKey& key : snapshot.keys) {
+        if (!EqualNoCase(key.path, keyPath)) {
+            continue;
+        }
+        for (const RegistryValue& value : key.values) {
+            if (!EqualNoCase(value.name, "Display")) {
+                continue;
+            }
+            const std::string text = value.type == kRegSz && value.problem.empty() ? Utf8FromUtf16Le(value.data) : "";
+            const bool plain = !text.empty() && Utf16LeFromUtf8(text) == value.data &&
+                               std::none_of(text.begin(), text.end(), [](char c) {
+                                   return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+                               }) &&
+                               text.size() <= kMaxLabelLength;
+            if (!plain) {
+                throw UnreadableInput(path, Fill(_("the Display of '%1' is no label to copy (a string of printable "
+                                                   "text, at most %2 bytes)"),
+                                                 {windowsKey, std::to_string(kMaxLabelLength)}));
+            }
+            return text;
+        }
+    }
+    return std::nullopt;
+}
+
+// --label: each zone's display becomes the label Windows shows, with the
+// standard offset of this year's record.
+void Label(const Options& options, std::vector<WindowsZone>& zones)
+{
+    std::optional<RegistrySnapshot> snapshot;
+    if (options.labelExport) {
+        snapshot = ReadSnapshot(ReadInputFile(*options.labelExport, EmptyInput::kRead), *options.labelExport);
+    }
+    for (WindowsZone& zone : zones) {
+        std::optional<std::string> display;
+        if (snapshot) {
+            display = ExportedDisplay(*snapshot, *options.labelExport, zone.windowsKey);
+            if (!display) {
+                WriteStandardError("zoneinf: " +
+                                   Fill(_("%1 holds no Display of '%2': its label names the city of %3"),
+                                        {EscapeForTerminal(*options.labelExport), zone.windowsKey, zone.zoneName}) +
+                                   "\n");
+            }
+        }
+        zone.display = DisplayLabel(zone.records.ForYear(CurrentYear()), zone.zoneName, zone.windowsKey, display);
+    }
+}
+
 }  // namespace
 
 int RunGenerate(const Options& options)
@@ -102,7 +165,11 @@ int RunGenerate(const Options& options)
                                "\n");
         }
     }
+    if (options.label) {
+        Label(options, zones);
+    }
     InfSource source;
+    source.label = options.label;
     source.programVersion = ZONEINF_VERSION;
     source.databaseVersion = database.Version();
     source.years = years;

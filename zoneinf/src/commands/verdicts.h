@@ -23,8 +23,11 @@ namespace zoneinf {
 // kAsClose: the records differ only in years no record describes (Morocco's
 // 2029 and 2033, with two Ramadans), and there no longer than the record
 // zoneinf writes for them; no machine can do better, so it is no fault.
+// kTraceOlder, kTraceMissing (--since): records that agree (or are as
+// close as Windows allows) but whose trace records an older release, or
+// no trace covers the key: definitions not known to be the ones required.
 struct ZoneCheck {
-    enum Status { kAgrees, kDiffers, kMalformed, kUnchecked, kAsClose } status = kUnchecked;
+    enum Status { kAgrees, kDiffers, kMalformed, kUnchecked, kAsClose, kTraceOlder, kTraceMissing } status = kUnchecked;
     std::string windowsKey;
     std::string zone;     // the database's current name of the zone CLDR maps the key to, if any
     std::string problem;  // what is malformed, or why it was not checked
@@ -33,9 +36,14 @@ struct ZoneCheck {
     Seconds databaseOffset{0};
     int disagreeingChanges = 0;
     std::vector<int> closestYears;  // kAsClose: the years no record describes, 2029 and 2033
+    std::string traceRelease;       // kTraceOlder: the release the trace records, "2025b"
 
-    // Malformed definitions are wrong ones: stale like those that differ.
-    bool Stale() const { return status == kDiffers || status == kMalformed; }
+    // Malformed definitions are wrong ones: stale like those that differ,
+    // and so are definitions older than --since requires.
+    bool Stale() const
+    {
+        return status == kDiffers || status == kMalformed || status == kTraceOlder || status == kTraceMissing;
+    }
 };
 
 // What every file of a run is checked against. Example: tzdata "2026f",
@@ -55,7 +63,7 @@ struct CheckReport {
     std::string format;
     std::vector<ZoneCheck> zones;
     // The machine's trace of definitions applied, when the input holds it.
-    std::optional<DefinitionsTrace> trace;
+    std::optional<DefinitionsTraces> trace;
     int absent = 0;  // keys the mapping lists (territory 001) that the file lacks
     // The machine's own zone, when the input names it (TimeZoneKeyName);
     // its verdict is the ZoneCheck of that key. Example: "Paraguay Standard Time".
@@ -92,6 +100,12 @@ private:
     std::map<std::string, DatabaseZone> zones_;     // by IANA name
     std::map<std::string, ZoneCheck> verdicts_;  // by key and records, as bytes
 };
+
+// --since: each checked key whose records pass needs a trace (its own, or
+// the old global one naming its zone) of `release` or a later one, else
+// becomes kTraceOlder or kTraceMissing. A trace whose release is no release
+// name counts as older.
+void RequireTraceSince(CheckReport& report, const std::string& release);
 
 // One file checked by a checker of its own.
 CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDatabase& database,

@@ -1,35 +1,58 @@
-// The trace every INF zoneinf writes leaves on a machine, under
-// HKLM\SOFTWARE\zonechange\Definitions (its key and value names are in
-// registry_vocabulary.h): which definitions it carries, for the detection
-// rules of deployment tools (Intune, Configuration Manager) and for
-// --check. All REG_SZ, and no timestamp, so the same inputs keep giving
-// the same INF.
+// The trace every INF zoneinf writes leaves on a machine: for each key it
+// writes, HKLM\SOFTWARE\zonechange\Definitions\<key> (names in
+// registry_vocabulary.h), which definitions the key now carries, for the
+// detection rules of deployment tools (Intune, Configuration Manager) and
+// for --check. Strings and, for the years, REG_DWORDs; no timestamp, so the
+// same inputs keep giving the same INF. INFs of zoneinf 1.0 left one key
+// for all, values on Definitions itself: still read, no longer written.
 #pragma once
 
 #include "formats/registry_snapshot.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zoneinf {
 
-// What the key says. Example: tzdata "2025b", cldr "48" ("none" when the
-// Windows key was named on zoneinf's command line), program "1.0.0", zones
-// "America/Asuncion Europe/Dublin" (the IANA zones written, blank-separated
-// as in CLDR's lists: all 139 of CLDR's keys fit in SetupAPI's 4096
-// characters). A value that is missing, or not a string, is empty.
+// What one trace says. Example, per key: key "Paraguay Standard Time",
+// tzdata "2026f", cldr "48" ("none" when the Windows key was named on
+// zoneinf's command line), program "1.0.0", zones "America/Asuncion",
+// years 1970 to 2037. In the old global form the key and years are
+// empty/0 and zones lists every IANA zone written, blank-separated. A value
+// that is missing, or not of its type, is empty (0).
 struct DefinitionsTrace {
+    std::string windowsKey;
     std::string tzdata;
     std::string cldr;
     std::string program;
     std::string zones;
+    std::uint32_t firstYear = 0;
+    std::uint32_t lastYear = 0;
 };
 
-// The trace a snapshot holds; nullopt when it holds no Definitions key.
-std::optional<DefinitionsTrace> DefinitionsTraceOf(const RegistrySnapshot& snapshot);
+// Every trace a snapshot holds.
+struct DefinitionsTraces {
+    std::optional<DefinitionsTrace> global;  // the old form
+    std::vector<DefinitionsTrace> keys;      // in the snapshot's order
 
-// One line for the report, made safe for a terminal. Example:
-// "tzdata 2025b, CLDR 48, zoneinf 1.0.0; zones America/Asuncion".
-std::string DescribeTrace(const DefinitionsTrace& trace);
+    // The trace that covers a key: its own, else the old global one when
+    // it names the key's IANA zone; nullptr for none.
+    const DefinitionsTrace* For(const std::string& windowsKey, const std::string& zone) const;
+};
+
+// The traces a snapshot holds; nullopt when it holds no Definitions key.
+std::optional<DefinitionsTraces> DefinitionsTraceOf(const RegistrySnapshot& snapshot);
+
+// Lines for the report, made safe for a terminal: one per release, zoneinf
+// and mapping the traces record, with the zones they cover. Example:
+// "tzdata 2025b, CLDR 48, zoneinf 1.0.0; zones America/Asuncion Europe/Dublin".
+std::vector<std::string> DescribeTraces(const DefinitionsTraces& traces);
+
+// Whether a text is a tzdata release name, "2026f" or "2026aa".
+bool IsTzdataRelease(const std::string& text);
+// Whether release `a` is older than `b`, both valid: by year, then by the
+// letters' count, then by the letters (2026f < 2026g < 2026aa).
+bool OlderRelease(const std::string& a, const std::string& b);
 
 }  // namespace zoneinf

@@ -37,7 +37,7 @@ struct ExportedDefinitions {
     // when the input holds it. Example: "Paraguay Standard Time".
     std::optional<std::string> currentZoneKey;
     // What SOFTWARE\zonechange\Definitions says, when the input holds it.
-    std::optional<DefinitionsTrace> trace;
+    std::optional<DefinitionsTraces> trace;
     // Whether the input is the machine's whole Time Zones key (an export, the
     // live registry), where a key the mapping lists is missing from the
     // machine, or an INF, which holds only the zones it installs.

@@ -37,20 +37,26 @@ std::string WriteInf(const InfSource& source, const std::vector<WindowsZone>& zo
                         zone.windowsKey + "), whose rule no single record follows every year.");
         }
     }
-    inf.Comment("Apply elevated (the records are under HKLM), e.g.");
-    inf.Comment("  zonechange.exe /i " + source.fileName + " /z \"" +
-                (zones.empty() ? "" : zones.front().windowsKey) + "\"");
+    // No zone of the INF: a deployment copied from here keeps each
+    // machine's own zone and selects it again, so its clock takes the new records.
+    inf.Comment("Apply elevated (the records are under HKLM) and select each machine's own zone");
+    inf.Comment("again, from the folder of zonechange.exe and settz.exe (%%z in a .cmd file):");
+    inf.Comment("  for /f \"delims=\" %z in ('.\\settz.exe /g') do .\\zonechange.exe /i " + source.fileName + " /z \"%z\"");
     inf.Head("TimeZones");
     inf.Line("[TimeZones.DelReg]");
     for (const WindowsZone& zone : zones) {
         inf.Line(DelRegLine(TimeZoneKeyPath(zone.windowsKey) + "\\" + kDynamicDstSubkey));
+        if (source.label) {
+            inf.Line(DelRegLine(TimeZoneKeyPath(zone.windowsKey), "MUI_Display"));
+        }
     }
     inf.Line();
     inf.Line("[TimeZones.AddReg]");
     for (const WindowsZone& zone : zones) {
         const std::string key = TimeZoneKeyPath(zone.windowsKey);
         const std::string dynamicKey = key + "\\" + kDynamicDstSubkey;
-        inf.Line(AddRegLine(key, "Display", kAddRegTypeSz | kAddRegNoClobber, InfString(zone.display)));
+        inf.Line(AddRegLine(key, "Display", source.label ? kAddRegTypeSz : kAddRegTypeSz | kAddRegNoClobber,
+                            InfString(zone.display)));
         inf.Line(AddRegLine(key, "Std", kAddRegTypeSz | kAddRegNoClobber, InfString(zone.standardName)));
         inf.Line(AddRegLine(key, "Dlt", kAddRegTypeSz | kAddRegNoClobber, InfString(zone.daylightName)));
         inf.Line(AddRegLine(key, "TZI", kAddRegBinary, Hex(zone.records.tzi)));
@@ -62,21 +68,21 @@ std::string WriteInf(const InfSource& source, const std::vector<WindowsZone>& zo
                                 Hex(dynamic.years[size_t(year - dynamic.firstYear)])));
         }
     }
-    // The trace: what the machine now carries, for detection rules and --check.
-    std::string zoneNames;
+    // Each key's trace: what the machine now carries, for detection rules
+    // and --check; a key of its own each, so that deployments of other
+    // zones, and their undoing, leave it alone.
     for (const WindowsZone& zone : zones) {
-        zoneNames += (zoneNames.empty() ? "" : " ") + zone.zoneName;
+        const std::string trace = TraceKeyPath(zone.windowsKey);
+        const DynamicDst& dynamic = *zone.records.dynamic;
+        inf.Line(AddRegLine(trace, kTraceTzdata, kAddRegTypeSz, InfString(source.databaseVersion)));
+        inf.Line(AddRegLine(trace, kTraceCldr, kAddRegTypeSz,
+                            InfString(source.mappingRelease.empty() ? "none" : source.mappingRelease)));
+        inf.Line(AddRegLine(trace, kTraceProgram, kAddRegTypeSz, InfString(source.programVersion)));
+        inf.Line(AddRegLine(trace, kTraceZone, kAddRegTypeSz, InfString(zone.zoneName)));
+        inf.Line(AddRegLine(trace, kTraceFirstYear, kAddRegTypeDword, std::to_string(dynamic.firstYear)));
+        inf.Line(AddRegLine(trace, kTraceLastYear, kAddRegTypeDword, std::to_string(dynamic.lastYear)));
     }
-    const std::pair<const char*, std::string> trace[] = {
-        {kTraceTzdata, source.databaseVersion},
-        {kTraceCldr, source.mappingRelease.empty() ? "none" : source.mappingRelease},
-        {kTraceProgram, source.programVersion},
-        {kTraceZones, zoneNames},
-    };
-    for (const auto& [name, data] : trace) {
-        inf.Line(AddRegLine(kDefinitionsKey, name, kAddRegTypeSz, InfString(data)));
-    }
-    return inf.Take();
+    return InfFile(inf.Take());
 }
 
 }  // namespace zoneinf

@@ -15,12 +15,18 @@ struct InfSource {
     YearRange years;
     std::string fileName = "zones.inf";  // as the example command in the head names it
     std::string mappingRelease;   // CLDR's, "48"; empty when the key was named on the command line
+    // Whether each zone's display is the label Windows shows (--label):
+    // written over the one there, and MUI_Display deleted so that readers
+    // fall back to it.
+    bool label = false;
 };
 
-// ASCII with CR LF line ends. For each zone: DelReg of the old
-// "Dynamic DST" (SetupAPI runs DelReg before AddReg), then TZI, Dynamic DST
-// and, only where missing, Display, Std and Dlt; last the trace
-// (definitions_trace.h).
+// CR LF line ends; ASCII, or UTF-16 LE with its byte-order mark when a
+// label is not (SetupAPI then reads it whatever the machine's ANSI code
+// page). For each zone: DelReg of the old "Dynamic DST" (SetupAPI runs
+// DelReg before AddReg), then TZI, Dynamic DST and, only where missing,
+// Display, Std and Dlt; last each key's trace (definitions_trace.h). The
+// head shows how to apply it and select each machine's own zone again.
 std::string WriteInf(const InfSource& source, const std::vector<WindowsZone>& zones);
 
 }  // namespace zoneinf

@@ -2,6 +2,7 @@
 
 #include "formats/text_decoder.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -17,9 +18,23 @@ bool IsAtOrBelow(const std::string& path, const std::string& key)
     return StartsWithNoCase(path, key) && (path.size() == key.size() || path[key.size()] == '\\');
 }
 
-bool IsDefinitionsKey(const std::string& path)
+std::string TraceKeyPath(const std::string& windowsKey)
 {
-    return EqualNoCase(path, kDefinitionsKey) || EqualNoCase(path, kDefinitionsKey32);
+    return std::string(kDefinitionsKey) + "\\" + windowsKey;
+}
+
+std::optional<std::string> DefinitionsSubkeyOf(const std::string& path)
+{
+    for (const std::string key : {kDefinitionsKey, kDefinitionsKey32}) {
+        if (IsAtOrBelow(path, key)) {
+            const std::string below = path.size() == key.size() ? "" : path.substr(key.size() + 1);
+            if (below.find('\\') != std::string::npos) {
+                return std::nullopt;
+            }
+            return below;
+        }
+    }
+    return std::nullopt;
 }
 
 bool IsKeptKey(const std::string& path)
@@ -142,6 +157,19 @@ std::string DelRegLine(const std::string& key)
 std::string DelRegLine(const std::string& key, const std::string& name)
 {
     return ValueFields(key, name);
+}
+
+std::string Utf16InfFile(const std::string& utf8)
+{
+    std::vector<std::uint8_t> units = Utf16LeFromUtf8(utf8);
+    units.resize(units.size() - 2);  // the terminator a REG_SZ carries
+    return "\xFF\xFE" + std::string(units.begin(), units.end());
+}
+
+std::string InfFile(const std::string& utf8)
+{
+    const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return ascii ? utf8 : Utf16InfFile(utf8);
 }
 
 bool IsPlainInfText(const std::string& text)

@@ -22,23 +22,32 @@ inline constexpr const char* kTimeZonesKey = "SOFTWARE\\Microsoft\\Windows NT\\C
 inline constexpr const char* kDynamicDstSubkey = "Dynamic DST";
 // The machine's own zone, in its value TimeZoneKeyName.
 inline constexpr const char* kTimeZoneInformationKey = "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation";
-// The trace zoneinf's INFs leave (definitions_trace.h), and the same key
-// as "reg export" may name it on 64-bit Windows, where zonechange.exe, a
-// 32-bit program, writes it.
+// The trace zoneinf's INFs leave (definitions_trace.h), a subkey per
+// Windows key below it, and the same key as "reg export" may name it on
+// 64-bit Windows, where zonechange.exe, a 32-bit program, writes it.
 inline constexpr const char* kDefinitionsKey = "SOFTWARE\\zonechange\\Definitions";
 inline constexpr const char* kDefinitionsKey32 = "SOFTWARE\\WOW6432Node\\zonechange\\Definitions";
 // The trace's values, all REG_SZ.
 inline constexpr const char* kTraceTzdata = "TzdataRelease";
 inline constexpr const char* kTraceCldr = "CldrRelease";
 inline constexpr const char* kTraceProgram = "ZoneinfVersion";
-inline constexpr const char* kTraceZones = "Zones";
+inline constexpr const char* kTraceZones = "Zones";  // the old global form only
+// The per-key trace's own values: its IANA zone (REG_SZ), and the years
+// of its Dynamic DST records (REG_DWORD).
+inline constexpr const char* kTraceZone = "Zone";
+inline constexpr const char* kTraceFirstYear = "FirstYear";
+inline constexpr const char* kTraceLastYear = "LastYear";
 
 // "SOFTWARE\...\Time Zones\Paraguay Standard Time" for "Paraguay Standard Time".
 std::string TimeZoneKeyPath(const std::string& windowsKey);
 // Whether `path` is `key` or below it, compared as Windows compares names.
 bool IsAtOrBelow(const std::string& path, const std::string& key);
-// Whether a path is the trace key, by either name.
-bool IsDefinitionsKey(const std::string& path);
+// The trace key of a Windows key: "SOFTWARE\zonechange\Definitions\Paraguay Standard Time".
+std::string TraceKeyPath(const std::string& windowsKey);
+// For a path that is the trace key, by either name: "" for the key itself
+// (the old global trace), the Windows key's name for one of its subkeys;
+// nullopt for any other path, deeper ones included.
+std::optional<std::string> DefinitionsSubkeyOf(const std::string& path);
 // Whether a key is one a snapshot keeps (registry_snapshot.h): Time Zones,
 // TimeZoneInformation or the trace key, or below them.
 bool IsKeptKey(const std::string& path);
@@ -97,6 +106,13 @@ inline constexpr std::size_t kMaxKeyNameLength = 127;
 // Whether a key name (from the command line or the mapping) can be written:
 // plain INF text within Windows' limit.
 bool IsWindowsKeyName(const std::string& text);
+
+// An INF's bytes: ASCII text as it is; any other as UTF-16 LE with its
+// byte-order mark, which SetupAPI reads whatever the machine's ANSI code
+// page (Windows' display names are often not ASCII: Spanish "Asunción").
+std::string InfFile(const std::string& utf8);
+// The same as UTF-16 LE, whatever the text.
+std::string Utf16InfFile(const std::string& utf8);
 
 // The text of an INF as zoneinf writes one: lines ended by CR LF, the
 // comments that open it, then its head.

@@ -1,6 +1,7 @@
 #include "formats/undo_writer.h"
 
 #include "errors.h"
+#include "formats/definitions_trace.h"
 #include "formats/registry_vocabulary.h"
 #include "formats/text_decoder.h"
 #include "messages.h"
@@ -78,14 +79,6 @@ std::string PuttingBack(const RegistryKey& key, const RegistryValue& value)
     return AddRegLine(key.path, value.name, flags, HexList(value.data));
 }
 
-// CR LF text as UTF-16 LE with its byte-order mark.
-std::string Utf16File(const std::string& utf8)
-{
-    std::vector<std::uint8_t> units = Utf16LeFromUtf8(utf8);
-    units.resize(units.size() - 2);  // the terminator a REG_SZ carries
-    return "\xFF\xFE" + std::string(units.begin(), units.end());
-}
-
 }  // namespace
 
 std::string WriteUndoInf(const RegistrySnapshot& before, const std::vector<std::string>& windowsKeys,
@@ -101,7 +94,7 @@ std::string WriteUndoInf(const RegistrySnapshot& before, const std::vector<std::
     for (const std::string& windowsKey : windowsKeys) {
         inf.Comment("  " + windowsKey);
     }
-    inf.Comment("Deletes Dynamic DST, the values the export lacks and zoneinf's trace, then");
+    inf.Comment("Deletes Dynamic DST, the values the export lacks and these keys' traces, then");
     inf.Comment("writes every value the export holds. Apply elevated, like the INF it undoes.");
     inf.Head("Undo");
     inf.Line("[Undo.DelReg]");
@@ -118,7 +111,23 @@ std::string WriteUndoInf(const RegistrySnapshot& before, const std::vector<std::
             }
         }
     }
-    inf.Line(DelRegLine(kDefinitionsKey));
+    // The traces of the keys put back, and the old global trace's values
+    // the export lacks: what the INF undone added. Other keys' traces stay.
+    for (const std::string& windowsKey : windowsKeys) {
+        inf.Line(DelRegLine(TraceKeyPath(windowsKey)));
+    }
+    const std::optional<DefinitionsTraces> traces = DefinitionsTraceOf(before);
+    const bool heldGlobal = traces && traces->global;
+    for (const char* name : {kTraceTzdata, kTraceCldr, kTraceProgram, kTraceZones}) {
+        const bool held = heldGlobal && std::any_of(before.keys.begin(), before.keys.end(), [&](const RegistryKey& key) {
+            return DefinitionsSubkeyOf(key.path) == std::string() &&
+                   std::any_of(key.values.begin(), key.values.end(),
+                               [&](const RegistryValue& value) { return EqualNoCase(value.name, name); });
+        });
+        if (!held) {
+            inf.Line(DelRegLine(kDefinitionsKey, name));
+        }
+    }
     inf.Line();
     inf.Line("[Undo.AddReg]");
     for (RegistryKey key : before.keys) {
@@ -128,9 +137,13 @@ std::string WriteUndoInf(const RegistrySnapshot& before, const std::vector<std::
         if (IsAtOrBelow(key.path, trace32)) {
             key.path = kDefinitionsKey + key.path.substr(trace32.size());
         }
-        const bool restored = IsAtOrBelow(key.path, kDefinitionsKey) ||
-                              std::any_of(zoneKeys.begin(), zoneKeys.end(),
-                                          [&](const std::string& zoneKey) { return IsAtOrBelow(key.path, zoneKey); });
+        const std::optional<std::string> traced = DefinitionsSubkeyOf(key.path);
+        const bool restored =
+            (traced && (traced->empty() || std::any_of(windowsKeys.begin(), windowsKeys.end(), [&](const std::string& windowsKey) {
+                 return EqualNoCase(*traced, windowsKey);
+             }))) ||
+            std::any_of(zoneKeys.begin(), zoneKeys.end(),
+                        [&](const std::string& zoneKey) { return IsAtOrBelow(key.path, zoneKey); });
         if (!restored) {
             continue;
         }
@@ -145,7 +158,7 @@ std::string WriteUndoInf(const RegistrySnapshot& before, const std::vector<std::
             inf.Line(PuttingBack(key, value));
         }
     }
-    return Utf16File(inf.Take());
+    return Utf16InfFile(inf.Take());
 }
 
 }  // namespace zoneinf

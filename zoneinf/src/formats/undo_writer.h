@@ -3,13 +3,14 @@
 // zoneinf's INF and then this one, each zone's key is as the export had it:
 //  - DelReg removes each zone's "Dynamic DST" (with the years zoneinf
 //    added), the values zoneinf's INF may have added that the export lacks
-//    (Display, Std, Dlt, TZI), and the trace key
-//    SOFTWARE\zonechange\Definitions: after an undo the machine no longer
-//    carries what the trace named, so it goes back to what the export
-//    holds, usually none (deployment tools then see the definitions as
-//    uninstalled);
+//    (Display, Std, Dlt, TZI), each zone's trace key
+//    SOFTWARE\zonechange\Definitions\<key>, and the values of the old
+//    global trace the export lacks: the machine no longer carries what
+//    those traces named (deployment tools then see the definitions as
+//    uninstalled), while other keys' traces, of other deployments, stay;
 //  - AddReg writes every value the export holds below those keys, of any
-//    type, names included.
+//    type, names included (MUI_Display too, which --label's INF deletes),
+//    and the traces it held for them and the old global one.
 // UTF-16 LE with its byte-order mark and CR LF line ends: Windows' own
 // display names are often not ASCII (Spanish "Asunción"), and SetupAPI
 // reads such an INF whatever the machine's ANSI code page.

@@ -54,6 +54,26 @@ std::string DescribeChanges(const YearOffsets& year, Wording wording)
     return text;
 }
 
+std::string DisplayLabel(const TziRecord& record, const std::string& zoneName, const std::string& windowsKey,
+                         const std::optional<std::string>& windowsDisplay)
+{
+    const bool etc = zoneName.rfind("Etc/", 0) == 0;
+    std::string names = etc ? windowsKey : CityOf(zoneName);
+    bool utcAlone = etc;
+    if (windowsDisplay) {
+        const std::string& display = *windowsDisplay;
+        const size_t close = display.find(") ");
+        const bool prefixed = display.rfind("(UTC", 0) == 0 && close != std::string::npos;
+        const std::string given = prefixed ? display.substr(close + 2) : display;
+        if (!given.empty()) {
+            names = given;
+            utcAlone = display.rfind("(UTC) ", 0) == 0;
+        }
+    }
+    const bool zero = record.bias + record.standardBias == 0;
+    return (zero && utcAlone ? std::string("(UTC)") : DisplayOffset(record)) + " " + names;
+}
+
 WindowsZone BuildWindowsZone(const ZoneTimeline& timeline, const std::string& zoneName,
                              const std::string& windowsKey, YearRange years, bool approximate)
 {

@@ -5,6 +5,7 @@
 #include "records/windows_record.h"
 #include "tzdb/zone_timeline.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,16 @@ struct WindowsZone {
 // describes, unless `approximate`.
 WindowsZone BuildWindowsZone(const ZoneTimeline& timeline, const std::string& zoneName,
                              const std::string& windowsKey, YearRange years, bool approximate);
+
+// The label Windows shows for a zone (--label): its standard offset in the
+// record, then place names. The names are Windows' own when `windowsDisplay`
+// (the key's Display on a machine) is given, after its "(UTC..) " prefix,
+// else the zone's city (the key's name for Etc/ zones). Zero is "(UTC)"
+// where Windows' label spells it so, or for an Etc/ zone, else
+// "(UTC+00:00)". Examples: "(UTC-03:00) Asunción", "(UTC+05:45) Kathmandu",
+// "(UTC) Coordinated Universal Time".
+std::string DisplayLabel(const TziRecord& record, const std::string& zoneName, const std::string& windowsKey,
+                         const std::optional<std::string>& windowsDisplay);
 
 // A year's changes: "2011: 2011-12-30T10:00:00Z -10:00 -> +14:00, ...", or
 // "1971: offset UTC-00:44:30 all year", in English for an INF's comments
