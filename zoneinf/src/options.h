@@ -22,8 +22,13 @@ struct Options {
     bool check = false;
     std::vector<std::string> checkFiles;  // --check's operands, in order
     std::optional<std::string> undo;  // --undo's export
+    // --zones: "current" and keys as Windows spells them; empty, every key.
+    bool checkCurrentZone = false;
+    std::vector<std::string> checkKeys;
+    bool compliance = false;  // one word, Compliant or NonCompliant, and status 0
     bool json = false;
     bool verbose = false;
+    bool utf8Output = false;  // --output-encoding=utf-8; auto otherwise
     bool help = false;
     bool version = false;
 };
