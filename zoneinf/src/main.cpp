@@ -28,6 +28,7 @@ int main(int argc, char** argv)
         }
         pointers.push_back(nullptr);
         const Options options = ParseOptions(int(arguments.size()), pointers.data());
+        UseUtf8Output(options.utf8Output);
         if (options.help) {
             WriteStandardOutput(_(kUsage));
             return kExitSuccess;

@@ -2,10 +2,12 @@
 
 #include "errors.h"
 #include "formats/definitions_trace.h"
+#include "formats/registry_vocabulary.h"
 #include "messages.h"
 
 #include <charconv>
 #include <getopt.h>
+#include <string_view>
 #include <vector>
 
 namespace zoneinf {
@@ -41,6 +43,12 @@ const char* const kUsage =
        "                           several, each line starts with the file's name\n"
        "                           and a summary ends the report; zoneinf.exe with\n"
        "                           no FILE checks its machine's own registry\n"
+       "      --zones=current|KEY[,KEY]...\n"
+       "                           with --check: only the zone in force and the\n"
+       "                           Windows keys named; one named but absent makes\n"
+       "                           the check fail\n"
+       "      --compliance         with --check: print Compliant or NonCompliant\n"
+       "                           alone, with status 0 whenever the check was made\n"
        "      --json               with --check: the report as one JSON document\n"
        "      --since=RELEASE      with --check: a checked key also needs the trace\n"
        "                           of definitions from tzdata RELEASE (2026f) or later\n"
@@ -48,13 +56,18 @@ const char* const kUsage =
        "                           'reg export' taken before holds for each ZONE\n"
        "                           (a Windows key or an IANA zone), or --all\n"
        "  -v, --verbose            with --check: name the keys left unchecked\n"
+       "      --output-encoding=auto|utf-8\n"
+       "                           redirected output in the console's code page\n"
+       "                           (auto, zoneinf.exe's default) or in UTF-8\n"
        "  -h, --help               display this help and exit\n"
        "  -V, --version            output version information and exit\n"
        "\n"
        "Exit status:\n"
-       "  0  success; with --check, no zone differs\n"
-       "  1  with --check, some zone differs from the database or is malformed\n"
-       "     (or, with --since, has no trace of RELEASE or later)\n"
+       "  0  success; with --check, no zone differs and the clock in force is\n"
+       "     the current key's record (with --compliance, the check was made)\n"
+       "  1  with --check, some zone differs from the database or is malformed,\n"
+       "     a key named is absent, the clock in force is not its key's, or\n"
+       "     (with --since) a key has no trace of RELEASE or later\n"
        "     (with several files, the worst status of any file: 3 over 1 over 0)\n"
        "  2  bad usage: option, year, zone name or Windows key; a zone that\n"
        "     would change the local time of its Windows key's main zone\n"
@@ -122,7 +135,42 @@ std::string OptionError(int result, char** argv, const option* longOptions)
     return Fill(result == ':' ? _("option '%1' requires an argument") : _("unrecognized option '%1'"), {name});
 }
 
-enum LongOnly { kFrom = 256, kTo, kApproximate, kWindowsKey, kZoneinfo, kWindowsZones, kJson, kUndo, kSince, kLabel };
+enum LongOnly {
+    kFrom = 256,
+    kTo,
+    kApproximate,
+    kWindowsKey,
+    kZoneinfo,
+    kWindowsZones,
+    kJson,
+    kUndo,
+    kZones,
+    kCompliance,
+    kOutputEncoding,
+    kSince,
+    kLabel,
+};
+
+// --zones=current,Paraguay Standard Time: each item a key name Windows
+// could hold, or "current".
+void AddZones(Options& options, const std::string& list)
+{
+    for (size_t start = 0;;) {
+        const size_t comma = std::min(list.find(',', start), list.size());
+        const std::string item = list.substr(start, comma - start);
+        if (item == "current") {
+            options.checkCurrentZone = true;
+        } else if (item.empty() || !IsWindowsKeyName(item)) {
+            throw Failure(kExitUsage, Fill(_("invalid --zones item '%1' (current or a Windows key name)"), {item}));
+        } else {
+            options.checkKeys.push_back(item);
+        }
+        if (comma == list.size()) {
+            return;
+        }
+        start = comma + 1;
+    }
+}
 
 }  // namespace
 
@@ -140,6 +188,9 @@ Options ParseOptions(int argc, char** argv)
         // --check=FILE, the older form, is still taken.
         {"check", optional_argument, nullptr, 'c'},
         {"json", no_argument, nullptr, kJson},
+        {"zones", required_argument, nullptr, kZones},
+        {"compliance", no_argument, nullptr, kCompliance},
+        {"output-encoding", required_argument, nullptr, kOutputEncoding},
         {"undo", required_argument, nullptr, kUndo},
         {"since", required_argument, nullptr, kSince},
         {"label", optional_argument, nullptr, kLabel},
@@ -178,6 +229,14 @@ Options ParseOptions(int argc, char** argv)
             }
             break;
         case kJson: options.json = true; break;
+        case kZones: AddZones(options, optarg); break;
+        case kCompliance: options.compliance = true; break;
+        case kOutputEncoding:
+            if (std::string_view(optarg) != "auto" && std::string_view(optarg) != "utf-8") {
+                throw Failure(kExitUsage, Fill(_("invalid --output-encoding '%1' (auto or utf-8)"), {optarg}));
+            }
+            options.utf8Output = std::string_view(optarg) == "utf-8";
+            break;
         case kUndo: options.undo = optarg; break;
         case kSince:
             if (!IsTzdataRelease(optarg)) {
@@ -216,6 +275,9 @@ Options ParseOptions(int argc, char** argv)
         if (options.label) {
             throw Failure(kExitUsage, _("--label goes with an INF, not with --check or --undo"));
         }
+        if (options.compliance && (options.json || options.verbose)) {
+            throw Failure(kExitUsage, _("--compliance takes no --json or --verbose"));
+        }
     } else {
         if (options.json || options.verbose) {
             throw Failure(kExitUsage, _("--json and --verbose go with --check"));
@@ -225,6 +287,9 @@ Options ParseOptions(int argc, char** argv)
         }
         if (options.undo && options.label) {
             throw Failure(kExitUsage, _("--label goes with an INF, not with --check or --undo"));
+        }
+        if (options.compliance || options.checkCurrentZone || !options.checkKeys.empty()) {
+            throw Failure(kExitUsage, _("--zones and --compliance go with --check"));
         }
         if (options.all == !options.zones.empty()) {
             throw Failure(kExitUsage, options.all ? _("--all takes no ZONE") : _("no ZONE given (or --all)"));

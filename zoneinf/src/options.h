@@ -25,8 +25,13 @@ struct Options {
     std::optional<std::string> since;  // --check --since: a tzdata release, "2026f"
     bool label = false;                // --label: write the label Windows shows
     std::optional<std::string> labelExport;  // --label=EXPORT: its place names from EXPORT
+    // --zones: "current" and keys as Windows spells them; empty, every key.
+    bool checkCurrentZone = false;
+    std::vector<std::string> checkKeys;
+    bool compliance = false;  // one word, Compliant or NonCompliant, and status 0
     bool json = false;
     bool verbose = false;
+    bool utf8Output = false;  // --output-encoding=utf-8; auto otherwise
     bool help = false;
     bool version = false;
 };

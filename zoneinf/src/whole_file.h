@@ -30,6 +30,15 @@ std::optional<std::string> ReadFileWhole(const std::filesystem::path& path);
 // Throws Failure (kExitWriteFailed).
 void WriteFileWhole(const std::string& path, const std::string& text);
 
+// How standard output and standard error are written where they are no
+// console (a file, a pipe): by default, in the code page programs that
+// capture them decode them with, the console's output code page (or,
+// with no console, the ANSI code page), which is what PowerShell's
+// [Console]::OutputEncoding holds; characters it lacks become '?'.
+// With `utf8`, in UTF-8. Windows only: elsewhere the output is UTF-8.
+// A console is written UTF-16, whatever its code page.
+void UseUtf8Output(bool utf8);
+
 // Write to standard output / standard error; WriteStandardOutput throws
 // Failure (kExitWriteFailed) when it cannot (a closed pipe, a full disk).
 void WriteStandardOutput(const std::string& text);

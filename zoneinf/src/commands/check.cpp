@@ -39,8 +39,11 @@ int RunCheck(const Options& options)
     // The mapping first, then the database, as --check has always opened them.
     const WindowsZoneMap map = LoadMapping(options);
     const TzDatabase database = OpenDatabase(options);
-    Checker checker(database, map, years);
-    WriteStandardError(FormatSharedKeyNotes(checker.Basis().sharedKeys));
+    Checker checker(database, map, years, {options.checkCurrentZone, options.checkKeys}, CurrentYear());
+    // --compliance gives one value and nothing else to read.
+    if (!options.compliance) {
+        WriteStandardError(FormatSharedKeyNotes(checker.Basis().sharedKeys));
+    }
 
     RunReport report(checker.Basis(), inputs.size() > 1, options.json, options.verbose);
     FleetSummary summary;
@@ -52,7 +55,7 @@ int RunCheck(const Options& options)
                 RequireTraceSince(checked, *options.since);
             }
             summary.Add(checked);
-            if (checked.Differing() > 0 && status == kExitSuccess) {
+            if (!checked.Compliant() && status == kExitSuccess) {
                 status = kExitZonesDiffer;
             }
             report.Add(checked);
@@ -63,8 +66,17 @@ int RunCheck(const Options& options)
             summary.AddUnreadable();
             status = kExitUnreadableInput;
         });
-    WriteResult(options, report.Finish(summary));
-    return status;
+    if (!options.compliance) {
+        WriteResult(options, report.Finish(summary));
+        return status;
+    }
+    // Configuration Manager's discovery scripts read a value, and take any
+    // status but 0 for a failed script: an unreadable input stays one.
+    if (status == kExitUnreadableInput) {
+        return status;
+    }
+    WriteStandardOutput(status == kExitSuccess ? "Compliant\n" : "NonCompliant\n");
+    return kExitSuccess;
 }
 
 }  // namespace zoneinf

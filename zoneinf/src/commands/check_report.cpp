@@ -26,6 +26,51 @@ std::string CurrentVerdict(const CheckReport& report)
     return current->Stale() ? N_("stale") : N_("sound");
 }
 
+// The state of the clock in force, as JSON names it.
+const char* StateName(ClockState state)
+{
+    switch (state) {
+    case ClockState::kInForce: return "inForce";
+    case ClockState::kNotReselected: return "notReselected";
+    case ClockState::kAutomaticDstOff: return "automaticDstOff";
+    case ClockState::kNotExported: return "notExported";
+    case ClockState::kMalformed: return "malformed";
+    case ClockState::kUnchecked: return "unchecked";
+    case ClockState::kNone: break;
+    }
+    return "none";
+}
+
+// The clock in force, as the text report says it.
+std::string ClockText(const ClockCheck& clock)
+{
+    const std::string year = std::to_string(clock.year);
+    switch (clock.state) {
+    case ClockState::kInForce:
+        return Fill(_("in force: the key's record for %1"), {year});
+    case ClockState::kNotReselected: {
+        std::string values;
+        for (const std::string& value : clock.differingValues) {
+            values += (values.empty() ? "" : ", ") + value;
+        }
+        return Fill(_("not re-selected: TimeZoneInformation's %1 not as in the key's record for %2; "
+                      "select the zone again"),
+                    {values, year});
+    }
+    case ClockState::kAutomaticDstOff:
+        return Fill(_("automatic daylight saving time off, and the zone has daylight saving time in %1"), {year});
+    case ClockState::kNotExported:
+        return _("not exported: the record in force (Bias, StandardStart, DaylightStart of TimeZoneInformation) "
+                 "could not be checked");
+    case ClockState::kMalformed:
+        return Fill(_("malformed record in force: %1"), {EscapeForTerminal(clock.problem)});
+    case ClockState::kUnchecked:
+        return Fill(_("record in force unchecked: %1"), {EscapeForTerminal(clock.problem)});
+    case ClockState::kNone: break;
+    }
+    return "";
+}
+
 // Text is UTF-8 once read; a file name need not be, and is kept with U+FFFD.
 std::string Dump(const nlohmann::ordered_json& document)
 {
@@ -120,10 +165,22 @@ nlohmann::ordered_json JsonOf(const CheckBasis* basis, const CheckReport& report
     document["definitions"] = report.trace ? TracesJson(*report.trace) : nlohmann::ordered_json();
     document["absent"] = report.absent;
     if (report.currentKey) {
-        document["currentZone"] = {{"windowsKey", *report.currentKey}, {"verdict", CurrentVerdict(report)}};
+        nlohmann::ordered_json current = {{"windowsKey", *report.currentKey},
+                                          {"verdict", CurrentVerdict(report)},
+                                          {"state", StateName(report.clock.state)},
+                                          {"year", report.clock.year}};
+        if (report.clock.state == ClockState::kNotReselected) {
+            current["differingValues"] = report.clock.differingValues;
+        }
+        if (!report.clock.problem.empty()) {
+            current["problem"] = report.clock.problem;
+        }
+        document["currentZone"] = std::move(current);
     } else {
         document["currentZone"] = nullptr;
     }
+    document["absentKeys"] = report.absentKeys;
+    document["compliant"] = report.Compliant();
     document["zones"] = std::move(zones);
     return document;
 }
@@ -222,7 +279,13 @@ std::string FormatReport(const CheckReport& report, bool verbose)
     }
     if (report.currentKey) {
         text << Fill(_("current zone %1: %2"), {EscapeForTerminal(*report.currentKey), _(CurrentVerdict(report).c_str())})
-             << "\n";
+             << "\n"
+             << Fill(_("clock of %1: %2"), {EscapeForTerminal(*report.currentKey), ClockText(report.clock)}) << "\n";
+    } else if (report.scope.current) {
+        text << _("current zone: the file names none (no TimeZoneKeyName under TimeZoneInformation)") << "\n";
+    }
+    for (const std::string& key : report.absentKeys) {
+        text << EscapeForTerminal(key) << "  " << _("absent from the file") << "\n";
     }
     const auto counted = [](const char* pattern, int count) { return Fill(pattern, {std::to_string(count)}); };
     text << counted(TranslatePlural("%1 zone checked, ", "%1 zones checked, ", report.Checked()), report.Checked())

@@ -83,10 +83,77 @@ const ZoneCheck* CheckReport::Current() const
     return found == zones.end() ? nullptr : &*found;
 }
 
-Checker::Checker(const TzDatabase& database, const WindowsZoneMap& map, YearRange years)
-    : database_(database),
-      basis_{database.Version(), map.Release(), years, SurveySharedKeys(map, database, years, false)}
+bool CheckReport::Compliant() const
 {
+    if (Differing() > 0 || !absentKeys.empty()) {
+        return false;
+    }
+    switch (clock.state) {
+    case ClockState::kNotReselected:
+    case ClockState::kAutomaticDstOff:
+    case ClockState::kMalformed:
+        return false;
+    default:
+        break;
+    }
+    if (!scope.current) {
+        return true;
+    }
+    // Detection of the current zone needs proof: the zone named, its key
+    // checked, and the record in force seen to be the key's.
+    const ZoneCheck* current = Current();
+    return current && (current->status == ZoneCheck::kAgrees || current->status == ZoneCheck::kAsClose) &&
+           clock.state == ClockState::kInForce;
+}
+
+ClockCheck CheckClock(const ClockInForce& inForce, const ZoneRecords& key, int year)
+{
+    ClockCheck check;
+    check.year = year;
+    if (!inForce.problem.empty()) {
+        check.state = ClockState::kMalformed;
+        check.problem = inForce.problem;
+        return check;
+    }
+    if (!inForce.record) {
+        check.state = ClockState::kNotExported;
+        return check;
+    }
+    const TziRecord& expected = key.ForYear(year);
+    const TziRecord& found = *inForce.record;
+    const bool dstOff = inForce.dynamicDaylightTimeDisabled || inForce.dstOffKeyName;
+    if (dstOff && !EvaluateYear(key, year).changes.empty()) {
+        check.state = ClockState::kAutomaticDstOff;
+        return check;
+    }
+    const auto compare = [&check](bool same, const char* name) {
+        if (!same) {
+            check.differingValues.push_back(name);
+        }
+    };
+    compare(found.bias == expected.bias, "Bias");
+    compare(found.standardBias == expected.standardBias, "StandardBias");
+    // With automatic daylight time off, and none to keep, Windows may clear
+    // the daylight values: only the biases of standard time tell.
+    if (!dstOff) {
+        compare(found.daylightBias == expected.daylightBias, "DaylightBias");
+        compare(found.standardDate == expected.standardDate, "StandardStart");
+        compare(found.daylightDate == expected.daylightDate, "DaylightStart");
+    }
+    check.state = check.differingValues.empty() ? ClockState::kInForce : ClockState::kNotReselected;
+    return check;
+}
+
+Checker::Checker(const TzDatabase& database, const WindowsZoneMap& map, YearRange years, CheckScope scope,
+                 std::optional<int> yearInForce)
+    : database_(database),
+      basis_{database.Version(), map.Release(), years, SurveySharedKeys(map, database, years, false)},
+      scope_(std::move(scope)),
+      yearInForce_(yearInForce.value_or(years.first))
+{
+    for (const std::string& key : scope_.keys) {
+        scopeKeys_.push_back(LowerAscii(key));
+    }
     // Windows compares key names without regard to case, and so does the check.
     for (const auto& [key, zone] : map.MainZones()) {
         mainZones_.emplace(LowerAscii(key), zone);
@@ -150,21 +217,58 @@ ZoneCheck Checker::CheckZone(const ExportedZone& exported)
     return check;
 }
 
+bool Checker::InScope(const std::string& key, const std::optional<std::string>& currentKey) const
+{
+    const std::string lowered = LowerAscii(key);
+    return scope_.All() || (scope_.current && currentKey && lowered == LowerAscii(*currentKey)) ||
+           std::find(scopeKeys_.begin(), scopeKeys_.end(), lowered) != scopeKeys_.end();
+}
+
 CheckReport Checker::Check(const ExportedDefinitions& definitions)
 {
     CheckReport report;
     report.format = definitions.format;
     report.currentKey = definitions.currentZoneKey;
     report.trace = definitions.trace;
-    report.absent = definitions.wholeTimeZonesKey ? int(mainZones_.size()) : 0;
+    report.scope = scope_;
+    report.absent = definitions.wholeTimeZonesKey && scope_.All() ? int(mainZones_.size()) : 0;
+    const ExportedZone* current = nullptr;
+    std::vector<bool> named(scope_.keys.size(), false);
     for (const ExportedZone& exported : definitions.zones) {
-        report.absent -= definitions.wholeTimeZonesKey && mainZones_.count(LowerAscii(exported.windowsKey)) > 0;
+        const std::string lowered = LowerAscii(exported.windowsKey);
+        if (definitions.currentZoneKey && lowered == LowerAscii(*definitions.currentZoneKey)) {
+            current = &exported;
+        }
+        for (size_t i = 0; i < scope_.keys.size(); ++i) {
+            named[i] = named[i] || scopeKeys_[i] == lowered;
+        }
+        if (!InScope(exported.windowsKey, definitions.currentZoneKey)) {
+            continue;
+        }
+        report.absent -= report.absent > 0 && mainZones_.count(lowered) > 0;
         const std::string key = VerdictKey(exported);
         auto verdict = verdicts_.find(key);
         if (verdict == verdicts_.end()) {
             verdict = verdicts_.emplace(key, CheckZone(exported)).first;
         }
         report.zones.push_back(verdict->second);
+    }
+    for (size_t i = 0; i < scope_.keys.size(); ++i) {
+        if (!named[i]) {
+            report.absentKeys.push_back(scope_.keys[i]);
+        }
+    }
+    if (definitions.currentZoneKey) {
+        const auto records = current ? RecordsOf(*current) : std::variant<ZoneRecords, std::string>(std::string());
+        if (!definitions.inForce.problem.empty() || !definitions.inForce.record) {
+            report.clock = CheckClock(definitions.inForce, ZoneRecords{}, yearInForce_);  // no key needed
+        } else if (const auto* keyRecords = std::get_if<ZoneRecords>(&records)) {
+            report.clock = CheckClock(definitions.inForce, *keyRecords, yearInForce_);
+        } else {
+            report.clock.state = ClockState::kUnchecked;
+            report.clock.year = yearInForce_;
+            report.clock.problem = current ? std::get<std::string>(records) : _("the key is not among the file's zones");
+        }
     }
     return report;
 }
@@ -186,9 +290,10 @@ void RequireTraceSince(CheckReport& report, const std::string& release)
 }
 
 CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDatabase& database,
-                             const WindowsZoneMap& map, YearRange years)
+                             const WindowsZoneMap& map, YearRange years, const CheckScope& scope,
+                             std::optional<int> yearInForce)
 {
-    return Checker(database, map, years).Check(definitions);
+    return Checker(database, map, years, scope, yearInForce).Check(definitions);
 }
 
 }  // namespace zoneinf

@@ -57,6 +57,37 @@ struct CheckBasis {
     std::vector<SharedKeyNote> sharedKeys;
 };
 
+// Which keys a check looks at: all of them, or the zone in force
+// (TimeZoneKeyName) and keys named as Windows spells them, matched without
+// regard to case. Example: current and "Paraguay Standard Time".
+struct CheckScope {
+    bool current = false;
+    std::vector<std::string> keys;
+
+    bool All() const { return !current && keys.empty(); }
+};
+
+// The record in force (TimeZoneInformation) against the current key's
+// record for the year, which Windows copies when the zone is selected:
+//  kNone          the input names no current zone
+//  kInForce       the clock runs on the key's record
+//  kNotReselected some value differs: the zone was not selected again
+//                 since its key changed
+//  kAutomaticDstOff automatic daylight time is off (DynamicDaylightTimeDisabled,
+//                 or a "_dstoff" key name) where the zone has daylight time
+//  kNotExported   the input holds no record in force (an export of Time
+//                 Zones alone, Wine's own registry)
+//  kMalformed     a value of the record in force cannot be read
+//  kUnchecked     the current key's own records cannot be read, or are absent
+enum class ClockState { kNone, kInForce, kNotReselected, kAutomaticDstOff, kNotExported, kMalformed, kUnchecked };
+
+struct ClockCheck {
+    ClockState state = ClockState::kNone;
+    int year = 0;                             // the year whose record it is compared with
+    std::vector<std::string> differingValues; // kNotReselected: "Bias", "DaylightStart"...
+    std::string problem;                      // kMalformed, kUnchecked
+};
+
 // One file's verdicts.
 struct CheckReport {
     std::string file;
@@ -68,6 +99,10 @@ struct CheckReport {
     // The machine's own zone, when the input names it (TimeZoneKeyName);
     // its verdict is the ZoneCheck of that key. Example: "Paraguay Standard Time".
     std::optional<std::string> currentKey;
+    ClockCheck clock;
+    CheckScope scope;
+    // Keys the scope names that the file lacks, as the scope spells them.
+    std::vector<std::string> absentKeys;
 
     int Count(ZoneCheck::Status status) const;
     int Checked() const { return int(zones.size()) - Count(ZoneCheck::kUnchecked); }
@@ -75,6 +110,10 @@ struct CheckReport {
     // The verdict on the current zone; nullptr when the input names none
     // or the named key is not among the zones.
     const ZoneCheck* Current() const;
+    // What detection asks: no key in scope stale or absent, and the clock
+    // in force the current key's own; with the current zone in scope, also
+    // that zone named, checked and agreeing, and its record in force seen.
+    bool Compliant() const;
 };
 
 // The database side of --check, computed once per run and shared by every
@@ -83,7 +122,10 @@ struct CheckReport {
 // fleet mostly hold the same ones).
 class Checker {
 public:
-    Checker(const TzDatabase& database, const WindowsZoneMap& map, YearRange years);
+    // `yearInForce`: the year whose record the clock in force must hold
+    // (this year); by default the first year checked.
+    Checker(const TzDatabase& database, const WindowsZoneMap& map, YearRange years, CheckScope scope = {},
+            std::optional<int> yearInForce = std::nullopt);
     CheckReport Check(const ExportedDefinitions& definitions);
     const CheckBasis& Basis() const { return basis_; }
 
@@ -93,12 +135,16 @@ private:
         std::vector<OffsetChange> changes;
     };
     ZoneCheck CheckZone(const ExportedZone& exported);
+    bool InScope(const std::string& key, const std::optional<std::string>& currentKey) const;
 
     const TzDatabase& database_;
     CheckBasis basis_;
     std::map<std::string, std::string> mainZones_;  // key, in lower case -> its main zone
     std::map<std::string, DatabaseZone> zones_;     // by IANA name
     std::map<std::string, ZoneCheck> verdicts_;  // by key and records, as bytes
+    CheckScope scope_;
+    std::vector<std::string> scopeKeys_;  // scope_'s keys in lower case
+    int yearInForce_;
 };
 
 // --since: each checked key whose records pass needs a trace (its own, or
@@ -109,7 +155,11 @@ void RequireTraceSince(CheckReport& report, const std::string& release);
 
 // One file checked by a checker of its own.
 CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDatabase& database,
-                             const WindowsZoneMap& map, YearRange years);
+                             const WindowsZoneMap& map, YearRange years, const CheckScope& scope = {},
+                             std::optional<int> yearInForce = std::nullopt);
+
+// The record in force against the current key's records for `year`.
+ClockCheck CheckClock(const ClockInForce& inForce, const ZoneRecords& key, int year);
 
 // A key's records against the zone's timeline and its changes in the years.
 ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& timeline,

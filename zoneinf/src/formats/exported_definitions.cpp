@@ -7,6 +7,8 @@
 #include "formats/text_decoder.h"
 #include "messages.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 
 namespace zoneinf {
@@ -50,6 +52,94 @@ void AddValue(ExportedZone& zone, const std::string& subkey, const RegistryValue
     }
 }
 
+// TimeZoneInformation's values, each of its exact type and size; any
+// other makes the record in force unreadable, never guessed at.
+void ReadTimeZoneInformation(const RegistryKey& key, ExportedDefinitions& definitions)
+{
+    // The record's fields in TZI order, where each goes among its 44 bytes.
+    struct Field {
+        const char* name;
+        std::uint32_t type;
+        size_t size;
+        size_t offset;
+    };
+    static const Field kFields[] = {{"Bias", kRegDword, 4, 0},          {"StandardBias", kRegDword, 4, 4},
+                                    {"DaylightBias", kRegDword, 4, 8},  {"StandardStart", kRegBinary, 16, 12},
+                                    {"DaylightStart", kRegBinary, 16, 28}};
+    ClockInForce& inForce = definitions.inForce;
+    std::array<std::uint8_t, TziRecord::kSize> bytes{};
+    std::vector<std::string> missing;
+    const auto refuse = [&inForce](const std::string& problem) {
+        if (inForce.problem.empty()) {
+            inForce.problem = problem;
+        }
+    };
+    const auto find = [&key](const char* name) -> const RegistryValue* {
+        for (const RegistryValue& value : key.values) {
+            if (EqualNoCase(value.name, name)) {
+                return &value;
+            }
+        }
+        return nullptr;
+    };
+    const auto readable = [&refuse](const RegistryValue& value, std::uint32_t type, size_t size) {
+        if (!value.problem.empty()) {
+            refuse(Fill(_("%1 has data that cannot be read (%2)"), {value.name, value.problem}));
+        } else if (value.type != type || (size > 0 && value.data.size() != size)) {
+            refuse(type == kRegDword    ? Fill(_("%1 is no DWORD"), {value.name})
+                   : type == kRegBinary ? Fill(_("%1 is no binary value of %2 bytes"), {value.name, std::to_string(size)})
+                                        : Fill(_("%1 is no string"), {value.name}));
+        } else {
+            return true;
+        }
+        return false;
+    };
+    if (const RegistryValue* name = find("TimeZoneKeyName"); name && readable(*name, kRegSz, 0)) {
+        std::string keyName = Utf8FromUtf16Le(name->data);
+        // tzutil and the Date and Time settings mark a zone whose automatic
+        // daylight time is off so.
+        static const std::string kDstOff = "_dstoff";
+        if (keyName.size() > kDstOff.size() && EqualNoCase(keyName.substr(keyName.size() - kDstOff.size()), kDstOff)) {
+            keyName.resize(keyName.size() - kDstOff.size());
+            inForce.dstOffKeyName = true;
+        }
+        definitions.currentZoneKey = keyName;
+    }
+    if (const RegistryValue* disabled = find("DynamicDaylightTimeDisabled");
+        disabled && readable(*disabled, kRegDword, 4)) {
+        inForce.dynamicDaylightTimeDisabled = DwordOf(disabled->data).value_or(0) != 0;
+    }
+    bool found = false;
+    for (const Field& field : kFields) {
+        const RegistryValue* value = find(field.name);
+        if (!value) {
+            missing.push_back(field.name);
+        } else if (readable(*value, field.type, field.size)) {
+            std::copy(value->data.begin(), value->data.end(), bytes.begin() + std::ptrdiff_t(field.offset));
+        }
+        found = found || value;
+    }
+    if (!found) {
+        return;
+    }
+    if (!missing.empty()) {
+        std::string names;
+        for (const std::string& name : missing) {
+            names += (names.empty() ? "" : ", ") + name;
+        }
+        refuse(Fill(_("TimeZoneInformation lacks %1"), {names}));
+    }
+    if (!inForce.problem.empty()) {
+        return;
+    }
+    const TziRecord record = TziRecord::FromBytes(bytes);
+    if (const auto defect = record.Defect()) {
+        refuse(*defect);
+        return;
+    }
+    inForce.record = record;
+}
+
 }  // namespace
 
 ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::string& name)
@@ -61,12 +151,7 @@ ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::s
     const std::string timeZones = kTimeZonesKey;
     for (const RegistryKey& key : snapshot.keys) {
         if (EqualNoCase(key.path, kTimeZoneInformationKey)) {
-            for (const RegistryValue& value : key.values) {
-                if (EqualNoCase(value.name, "TimeZoneKeyName") && value.problem.empty() &&
-                    value.type == kRegSz) {
-                    definitions.currentZoneKey = Utf8FromUtf16Le(value.data);
-                }
-            }
+            ReadTimeZoneInformation(key, definitions);
         }
         if (!StartsWithNoCase(key.path, timeZones) || key.path.size() <= timeZones.size() + 1 ||
             key.path[timeZones.size()] != '\\') {

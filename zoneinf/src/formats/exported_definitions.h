@@ -30,12 +30,28 @@ struct ExportedZone {
     std::vector<std::string> badValues;  // values whose type or data cannot be read
 };
 
+// What TimeZoneInformation holds of the record in force: the values
+// Windows copies from the selected key's record for the year when the zone
+// is selected (Bias, StandardBias, DaylightBias, StandardStart,
+// DaylightStart), and whether automatic daylight time is off. Wine's own
+// registry and an export of Time Zones alone hold none of them.
+// Example: Paraguay Standard Time, bias 240, daylight bias -60,
+// StandardStart {0,3,0,4,0,0,0,0}, DaylightStart {0,10,0,1,0,0,0,0}.
+struct ClockInForce {
+    std::optional<TziRecord> record;  // all five values present and readable
+    bool dynamicDaylightTimeDisabled = false;
+    bool dstOffKeyName = false;  // TimeZoneKeyName ended in "_dstoff"
+    std::string problem;         // why a value present cannot be read; empty when none
+};
+
 struct ExportedDefinitions {
     std::string format;  // "reg export (UTF-16)", "REGEDIT4 export", "INF", "INF (UTF-16)"
     std::vector<ExportedZone> zones;  // in order of key, without regard to case
     // TimeZoneInformation's TimeZoneKeyName, the machine's current zone,
     // when the input holds it. Example: "Paraguay Standard Time".
+    // A "_dstoff" suffix (automatic daylight time off) is not part of it.
     std::optional<std::string> currentZoneKey;
+    ClockInForce inForce;
     // What SOFTWARE\zonechange\Definitions says, when the input holds it.
     std::optional<DefinitionsTraces> trace;
     // Whether the input is the machine's whole Time Zones key (an export, the

@@ -247,6 +247,11 @@ void WriteFileWhole(const std::string& path, const std::string& text)
     }
 }
 
+void UseUtf8Output(bool)
+{
+    // Everything zoneinf writes here is UTF-8 already.
+}
+
 void WriteStandardOutput(const std::string& text)
 {
     if (!WriteAll(STDOUT_FILENO, text)) {

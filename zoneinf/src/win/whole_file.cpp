@@ -224,6 +224,36 @@ void WriteFileWhole(const std::string& path, const std::string& text)
 
 namespace {
 
+bool utf8Output = false;
+
+// UTF-8 text in the code page that reads redirected output: the console's
+// output code page, or the ANSI one without a console.
+std::string InOutputCodePage(const std::string& text)
+{
+    UINT codePage = ::GetConsoleOutputCP();
+    if (codePage == 0) {
+        codePage = ::GetACP();
+    }
+    if (codePage == CP_UTF8 || text.empty()) {
+        return text;
+    }
+    const std::wstring wide = WideFromUtf8(text);
+    // No best fit: 'ñ' is not 'n' in a code page without it, but '?'.
+    const DWORD flags = codePage == CP_UTF7 || codePage == 50220 || codePage == 50221 || codePage == 50222 ||
+                                codePage == 50225 || codePage == 50227 || codePage == 50229 || codePage == 54936 ||
+                                (codePage >= 57002 && codePage <= 57011) || codePage == 42
+                            ? 0
+                            : WC_NO_BEST_FIT_CHARS;
+    const int size = ::WideCharToMultiByte(codePage, flags, wide.data(), int(wide.size()), nullptr, 0, nullptr,
+                                           nullptr);
+    if (size <= 0) {
+        return text;  // a code page Windows cannot convert to: the text as it is
+    }
+    std::string converted(size_t(size), '\0');
+    ::WideCharToMultiByte(codePage, flags, wide.data(), int(wide.size()), converted.data(), size, nullptr, nullptr);
+    return converted;
+}
+
 void WriteTo(DWORD which, const std::string& text, bool mustSucceed)
 {
     const HANDLE handle = ::GetStdHandle(which);
@@ -235,7 +265,7 @@ void WriteTo(DWORD which, const std::string& text, bool mustSucceed)
         DWORD count = 0;
         written = wide.empty() || ::WriteConsoleW(handle, wide.data(), DWORD(wide.size()), &count, nullptr);
     } else {
-        written = WriteAll(handle, text);
+        written = WriteAll(handle, utf8Output ? text : InOutputCodePage(text));
     }
     if (!written && mustSucceed) {
         Fail(_("standard output"), ::GetLastError());
@@ -243,6 +273,11 @@ void WriteTo(DWORD which, const std::string& text, bool mustSucceed)
 }
 
 }  // namespace
+
+void UseUtf8Output(bool utf8)
+{
+    utf8Output = utf8;
+}
 
 void WriteStandardOutput(const std::string& text)
 {
