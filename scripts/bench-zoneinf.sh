@@ -2,7 +2,9 @@
 # Times zoneinf's jobs with the optimised build: writing every zone
 # (--all, 1970-2037), checking a full export (Wine 8's, about 140 zones,
 # this year to 2037), and checking 1,000 exports in one run (a fleet's
-# collection: copies of that export); then zoneinf.exe's --all under Wine.
+# collection: copies of that export), and the peak memory of that run and
+# of one over four 16 MiB files of line ends alone (getrusage through
+# /usr/bin/time); then zoneinf.exe's --all under Wine.
 # Prints the median of RUNS runs of each (default 10; 3 for the slow ones).
 #   scripts/bench-zoneinf.sh [RUNS]
 set -euo pipefail
@@ -39,6 +41,23 @@ if [ ! -f "$fleet/pc1000.reg" ]; then
 fi
 runs=3
 echo "zoneinf --check of 1,000 exports in one run: $(median_ms "${zoneinf[@]}" --check "$fleet"/*.reg) ms"
+
+peak_mb() { # COMMAND...: the run's peak resident memory (getrusage's ru_maxrss), in MB
+    local report
+    report=$(mktemp)
+    /usr/bin/time -f %M -o "$report" "$@" >/dev/null 2>&1 || [ $? -le 3 ] || { echo "failed: $*" >&2; exit 1; }
+    echo $(($(tail -1 "$report") / 1024))
+    rm -f "$report"
+}
+# Files of line ends alone after an export's head: the costliest text per
+# input byte (each line end a line), up to the 16 MiB an input may hold.
+for i in 1 2 3 4; do
+    [ -f "$fleet/../line-ends$i.reg" ] ||
+        { printf 'Windows Registry Editor Version 5.00\n'; head -c $((16 * 1024 * 1024 - 40)) /dev/zero | tr '\0' '\n'; } \
+            >"$fleet/../line-ends$i.reg"
+done
+echo "peak memory of zoneinf --check of 1,000 exports: $(peak_mb "${zoneinf[@]}" --check "$fleet"/*.reg) MB (bound: 1,000 MB)"
+echo "peak memory of zoneinf --check of 4 line-end-only files of 16 MiB: $(peak_mb "${zoneinf[@]}" --check "$fleet"/../line-ends*.reg) MB"
 
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --parallel 2 --target zoneinf >/dev/null 2>&1

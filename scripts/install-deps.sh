@@ -14,7 +14,7 @@ packages=(
     clang libclang-rt-14-dev
     tzdata unicode-cldr-core libpugixml-dev nlohmann-json3-dev
     dpkg-dev file lintian man-db groff-base strace
-    gettext locales zip
+    gettext locales zip time
 )
 
 sudo=()

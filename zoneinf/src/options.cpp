@@ -209,7 +209,12 @@ Options ParseOptions(int argc, char** argv)
         }
         switch (c) {
         case 'a': options.all = true; break;
-        case 'o': options.output = optarg; break;
+        case 'o':
+            if (*optarg == '\0') {
+                throw Failure(kExitUsage, _("-o needs a FILE: an empty name names none"));
+            }
+            options.output = optarg;
+            break;
         case kFrom: options.from = ParseYear("--from", optarg); break;
         case kTo: options.to = ParseYear("--to", optarg); break;
         case kApproximate: options.approximate = true; break;

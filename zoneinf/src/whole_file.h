@@ -13,11 +13,13 @@ namespace zoneinf {
 
 // No input of zoneinf comes near this: a full export of the Time Zones key
 // is under 1 MB, tzdata.zi about 110 KB, the mapping about 100 KB. It keeps
-// a device (/dev/zero) or a runaway file from filling the memory.
+// a device (/dev/zero) or a runaway file from filling the memory, and it
+// bounds what zoneinf writes too, so that it reads back whatever it wrote.
 inline constexpr std::size_t kMaxInputBytes = 16 << 20;
 
 // A file's bytes, or nullopt when it cannot be read. Throws Failure
-// (kExitUnreadableInput) naming the file when it holds over kMaxInputBytes.
+// (kExitUnreadableInput) naming the file when it holds over kMaxInputBytes,
+// or when it is a FIFO nobody writes to (refused at once, not waited on).
 std::optional<std::string> ReadFileWhole(const std::filesystem::path& path);
 
 // Writes `text` to `path` whole or not at all, and without damage to what
@@ -25,7 +27,12 @@ std::optional<std::string> ReadFileWhole(const std::filesystem::path& path);
 //  - a regular file (or a new one) is replaced through a temporary file in
 //    the same folder and a rename, keeping the old file's permission bits;
 //    a symbolic link is followed, and the file it names is replaced;
+//  - /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N (or a link to
+//    one) are written through that open descriptor, from where it stands
+//    (appending where it was opened for append), never followed to the
+//    file behind it;
 //  - a device, FIFO or socket is written to directly, never renamed over;
+//    a FIFO nobody reads is refused at once;
 //  - an interrupted run (signal, file-size limit) leaves no temporary file.
 // Throws Failure (kExitWriteFailed).
 void WriteFileWhole(const std::string& path, const std::string& text);

@@ -5,6 +5,7 @@
 #include "commands/data_sources.h"
 #include "commands/fleet_check.h"
 #include "commands/verdicts.h"
+#include "formats/text_decoder.h"
 #include "live_registry.h"
 #include "messages.h"
 #include "whole_file.h"
@@ -27,7 +28,7 @@ std::vector<CheckInput> CheckInputs(const Options& options)
     if (!live) {
         throw Failure(kExitUsage, _("--check needs a FILE: a registry export or an INF"));
     }
-    return {{"registry", [live] { return DefinitionsOf(*live, "registry"); }}};
+    return {{"registry", [live] { return DefinitionsOf(*live, "registry"); }, false}};
 }
 
 }  // namespace
@@ -61,7 +62,7 @@ int RunCheck(const Options& options)
             report.Add(checked);
         },
         [&](const CheckInput& input, const Failure& failure) {
-            WriteStandardError(std::string("zoneinf: ") + failure.what() + "\n");
+            WriteStandardError("zoneinf: " + EscapeForTerminal(failure.what()) + "\n");
             report.AddUnreadable(input.name, failure.what());
             summary.AddUnreadable();
             status = kExitUnreadableInput;

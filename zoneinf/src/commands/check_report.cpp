@@ -185,9 +185,11 @@ nlohmann::ordered_json JsonOf(const CheckBasis* basis, const CheckReport& report
     return document;
 }
 
-// Several files: each report after its file's name, as grep prints lines.
-std::string Prefixed(const std::string& name, const std::string& report)
+// Several files: each report after its file's name, as grep prints lines;
+// the name escaped, so no name can make a line of its own.
+std::string Prefixed(const std::string& file, const std::string& report)
 {
+    const std::string name = EscapeForTerminal(file);
     std::string text;
     for (size_t start = 0; start < report.size();) {
         const size_t end = report.find('\n', start);
@@ -207,7 +209,7 @@ std::string SummaryText(const FleetSummary& summary)
          << "\n";
     for (const auto& [key, count] : summary.staleKeys) {
         if (count > 0) {
-            text << key << "  "
+            text << EscapeForTerminal(key) << "  "
                  << Fill(TranslatePlural("stale in %1 file", "stale in %1 files", count), {std::to_string(count)})
                  << "\n";
         }
@@ -240,7 +242,7 @@ std::string FormatReport(const CheckReport& report, bool verbose)
         // Key names and problems come from the file: escaped for the terminal.
         const std::string key = EscapeForTerminal(zone.windowsKey);
         if (zone.status == ZoneCheck::kDiffers) {
-            text << key << "  " << zone.zone << "  "
+            text << key << "  " << EscapeForTerminal(zone.zone) << "  "
                  << Fill(_("from %1 Windows gives %2, the database %3; "),
                          {FormatInstant(zone.firstDifference), FormatOffset(zone.windowsOffset),
                           FormatOffset(zone.databaseOffset)});
@@ -257,10 +259,10 @@ std::string FormatReport(const CheckReport& report, bool verbose)
             for (size_t i = 0; i < zone.closestYears.size(); ++i) {
                 years += (i == 0 ? "" : ", ") + std::to_string(zone.closestYears[i]);
             }
-            text << key << "  " << zone.zone << "  "
+            text << key << "  " << EscapeForTerminal(zone.zone) << "  "
                  << Fill(_("as close as Windows allows in %1, years no single record describes"), {years}) << "\n";
         } else if (zone.status == ZoneCheck::kMalformed) {
-            text << key << "  " << zone.zone << "  " << Fill(_("malformed: %1"), {EscapeForTerminal(zone.problem)})
+            text << key << "  " << EscapeForTerminal(zone.zone) << "  " << Fill(_("malformed: %1"), {EscapeForTerminal(zone.problem)})
                  << "\n";
         } else if (zone.status == ZoneCheck::kTraceOlder) {
             text << key << "  " << zone.zone << "  "

@@ -21,7 +21,8 @@ enum class EmptyInput { kRead, kRefused };
 std::string ReadInputFile(const std::string& path, EmptyInput empty);
 
 // A command's result: to -o's FILE, whole or not at all, or to standard
-// output. Throws Failure (kExitWriteFailed).
+// output. Throws Failure (kExitWriteFailed), also for a result over
+// kMaxInputBytes, which zoneinf could not read back.
 void WriteResult(const Options& options, const std::string& text);
 
 }  // namespace zoneinf

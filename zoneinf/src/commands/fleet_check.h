@@ -19,6 +19,7 @@ namespace zoneinf {
 struct CheckInput {
     std::string name;
     std::function<ExportedDefinitions()> read;
+    bool isFile = true;  // `name` is a file's, whose size tells what reading it costs
 };
 
 // Checks each input in its order with `checker` and hands its report to

@@ -45,7 +45,7 @@ int RunUndo(const Options& options)
                 map.emplace(LoadMapping(options));
             }
             if (!database->HasZone(given)) {
-                throw Failure(kExitUsage, Fill(_("'%1' is neither a key %2 holds nor a time zone"), {EscapeForTerminal(given), path}));
+                throw Failure(kExitUsage, Fill(_("'%1' is neither a key %2 holds nor a time zone"), {given, path}));
             }
             const auto mapped = map->KeyFor(given, [&](const std::string& a, const std::string& b) {
                 return database->SameZone(a, b);

@@ -4,6 +4,7 @@
 #include "messages.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace zoneinf {
 
@@ -185,6 +186,10 @@ DecodedText DecodeText(const std::string& bytes, const std::string& name, TextEn
         text.encoding = TextEncoding::kWindows1252;
         text.utf8 = Utf8FromWindows1252(bytes);
     }
+    if (text.utf8.find('\0') != std::string::npos && text.byteOrderMark) {
+        // Marked text that decodes to a NUL is binary, not unmarked UTF-16.
+        throw UnreadableInput(name, _("holds a NUL character: not a registry export or INF"));
+    }
     if (text.utf8.find('\0') != std::string::npos) {
         throw UnreadableInput(name, _("binary data or UTF-16 without its byte-order mark: not a registry export or INF"));
     }
@@ -203,7 +208,11 @@ std::string EscapeForTerminal(const std::string& text)
             ++position;
             continue;
         }
-        if (c == '\n') {
+        if (c == '\\' && (position + 1 == text.size() || std::strchr("\\ntxu", text[position + 1]))) {
+            // Doubled only where it would read as an escape: Windows paths
+            // keep their single backslashes, and nothing is ambiguous.
+            out += "\\\\";
+        } else if (c == '\n') {
             out += "\\n";
         } else if (c == '\t') {
             out += "\\t";

@@ -35,9 +35,14 @@ std::vector<std::uint8_t> Utf16LeFromUtf8(const std::string& utf8);
 std::string Utf8FromWindows1252(const std::string& bytes);
 bool IsValidUtf8(const std::string& bytes);
 
-// Text from an input made safe for a terminal and one line of stderr:
-// control characters (C0, DEL, C1) and bytes that are not UTF-8 become
-// \n, \t, \xHH or \u{HHHH}; a backslash stays as it is.
+// Text from outside (a file name, a key name, a message that quotes
+// input) made safe for a terminal and one line: the one escaping every
+// printer of zoneinf uses. Control characters (C0, DEL, C1) and bytes that
+// are not UTF-8 become \n, \t, \xHH or \u{HHHH}; a backslash is doubled
+// where it would otherwise start one of these (before \, n, t, x, u, or at
+// the end), so "C:\Temp\a.reg" stays as it is and the text can always be
+// read back: \\ is a backslash, \n etc. are escapes, any other \ is itself.
+// Example: the name "a", newline, "b", ESC is printed a\nb\x1b.
 std::string EscapeForTerminal(const std::string& text);
 
 // A logical line: physical lines joined where one ends in a backslash

@@ -12,8 +12,9 @@ namespace zoneinf {
 
 namespace {
 
-// SetupAPI's limit on one string, in characters (MAX_INF_STRING_LENGTH);
-// a binary value's line is kept within it too.
+// SetupAPI's limit on one string (MAX_INF_STRING_LENGTH), its terminator
+// included: 4095 characters of text; a binary value's line is kept
+// within it too.
 constexpr size_t kMaxInfString = 4096;
 constexpr size_t kMaxBinaryBytes = 1024;
 
@@ -24,7 +25,7 @@ const char* const kValuesZoneinfWrites[] = {"Display", "Std", "Dlt", "TZI"};
 {
     throw Failure(kExitUnreadableInput,
                   Fill(_("HKLM\\%1, value '%2': %3; no INF line can put it back exactly"),
-                       {EscapeForTerminal(key.path), EscapeForTerminal(value.name), why}));
+                       {key.path, value.name, why}));
 }
 
 // Whether an INF string can carry the text: no control character (a line
@@ -52,7 +53,7 @@ std::string PuttingBack(const RegistryKey& key, const RegistryValue& value)
             CannotPutBack(key, value, _("a string that is not whole UTF-16 text with one terminator"));
         }
         if (!FitsInfString(text)) {
-            CannotPutBack(key, value, _("a string with a control character, or longer than 4096 characters"));
+            CannotPutBack(key, value, _("a string with a control character, or longer than 4095 characters"));
         }
         return AddRegLine(key.path, value.name, value.type == kRegSz ? kAddRegTypeSz : kAddRegTypeExpandSz,
                           InfString(text));
@@ -149,7 +150,7 @@ std::string WriteUndoInf(const RegistrySnapshot& before, const std::vector<std::
         }
         if (!FitsInfString(key.path)) {
             throw Failure(kExitUnreadableInput,
-                          Fill(_("HKLM\\%1: a key name no INF line can carry"), {EscapeForTerminal(key.path)}));
+                          Fill(_("HKLM\\%1: a key name no INF line can carry"), {key.path}));
         }
         if (key.values.empty()) {
             inf.Line(AddRegKeyLine(key.path));

@@ -1,6 +1,7 @@
 #include "mapping/shared_keys.h"
 
 #include "errors.h"
+#include "formats/text_decoder.h"
 #include "messages.h"
 
 namespace zoneinf {
@@ -80,12 +81,12 @@ std::string FormatSharedKeyNotes(const std::vector<SharedKeyNote>& notes)
     for (const SharedKeyNote& note : notes) {
         std::string zones;
         for (size_t i = 0; i < note.differing.size(); ++i) {
-            zones += (i == 0 ? "" : ", ") + Fill(_("%1 in %2"), {note.differing[i].zone, DifferingYears(note.differing[i])});
+            zones += (i == 0 ? "" : ", ") + Fill(_("%1 in %2"), {EscapeForTerminal(note.differing[i].zone), DifferingYears(note.differing[i])});
         }
         text += "zoneinf: " + Fill(TranslatePlural("shared key '%1' follows %2; another of its zones differs: %3",
                                                    "shared key '%1' follows %2; others of its zones differ: %3",
                                                    note.differing.size()),
-                                   {note.windowsKey, note.mainZone, zones});
+                                   {EscapeForTerminal(note.windowsKey), EscapeForTerminal(note.mainZone), zones});
         text += "\n";
     }
     return text;

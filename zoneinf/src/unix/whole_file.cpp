@@ -41,12 +41,63 @@ bool WriteAll(int descriptor, const std::string& text)
     throw Failure(kExitWriteFailed, path + ": " + std::strerror(error));
 }
 
+// The open descriptor a name stands for: /dev/stdout, /dev/stderr,
+// /dev/stdin, /dev/fd/N, /proc/self/fd/N; -1 for any other name. Such a
+// name is written through the descriptor itself: following its link would
+// replace the file behind it, or fail on a pipe or a socket.
+int DescriptorNamed(const std::string& path)
+{
+    static const std::pair<const char*, int> kStandard[] = {
+        {"/dev/stdin", STDIN_FILENO}, {"/dev/stdout", STDOUT_FILENO}, {"/dev/stderr", STDERR_FILENO}};
+    for (const auto& [name, descriptor] : kStandard) {
+        if (path == name) {
+            return descriptor;
+        }
+    }
+    for (const char* folder : {"/dev/fd/", "/proc/self/fd/"}) {
+        const size_t length = std::strlen(folder);
+        if (path.compare(0, length, folder) != 0 || path.size() == length || path.size() > length + 9) {
+            continue;
+        }
+        int descriptor = 0;
+        for (size_t i = length; i < path.size(); ++i) {
+            if (path[i] < '0' || path[i] > '9') {
+                return -1;
+            }
+            descriptor = descriptor * 10 + (path[i] - '0');
+        }
+        return descriptor;
+    }
+    return -1;
+}
+
+// Through an open descriptor, from where it stands: appended where it was
+// opened for append, at its position otherwise (as "cat > /dev/stdout"
+// would), into a pipe or a socket as they are. The text is whole in memory
+// already, so "whole or not at all" is one write loop.
+void WriteToDescriptor(const std::string& path, int descriptor, const std::string& text)
+{
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    if (flags < 0) {
+        Fail(path, errno);
+    }
+    if ((flags & O_ACCMODE) == O_RDONLY) {
+        Fail(path, EBADF);
+    }
+    if (!WriteAll(descriptor, text)) {
+        Fail(path, errno);
+    }
+}
+
 // The file a name finally designates: symbolic links followed, each
 // relative target taken from its link's folder. A missing last target is
-// the name to create.
+// the name to create. Stops at a descriptor's name (see DescriptorNamed).
 std::string FollowLinks(std::string path)
 {
     for (int depth = 0; depth < 40; ++depth) {
+        if (DescriptorNamed(path) >= 0) {
+            return path;
+        }
         std::array<char, PATH_MAX> target;
         const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
         if (length < 0 || size_t(length) >= target.size()) {
@@ -88,9 +139,15 @@ int ConnectTo(const std::string& path)
 
 void WriteDirectly(const std::string& path, const struct stat& target, const std::string& text)
 {
-    const int descriptor = S_ISSOCK(target.st_mode) ? ConnectTo(path)
-                                                    : ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0) {
+    // Opened without waiting: a FIFO nobody reads is refused (ENXIO) rather
+    // than waited on for ever; the transfer itself then blocks as usual.
+    const int descriptor = S_ISSOCK(target.st_mode)
+                               ? ConnectTo(path)
+                               : ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0 && errno == ENXIO && S_ISFIFO(target.st_mode)) {
+        throw Failure(kExitWriteFailed, path + ": " + _("a FIFO nobody reads from"));
+    }
+    if (descriptor < 0 || (!S_ISSOCK(target.st_mode) && ::fcntl(descriptor, F_SETFL, 0) != 0)) {
         Fail(path, errno);
     }
     const bool written = WriteAll(descriptor, text);
@@ -104,7 +161,28 @@ void WriteDirectly(const std::string& path, const struct stat& target, const std
 // handlers below if the run is interrupted. Async-signal-safe: a fixed
 // buffer, filled before the file exists.
 char temporaryName[PATH_MAX + 1];
-constexpr std::array kInterruptions = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// Every signal a program can catch whose default action ends it, but
+// SIGXFSZ (below): the requests to stop (HUP INT QUIT TERM), the events
+// a run may be told of (PIPE ALRM VTALRM PROF USR1 USR2 XCPU POLL PWR),
+// the faults (ILL TRAP ABRT BUS FPE SEGV SYS, STKFLT) and the real-time
+// signals, which Linux adds to the list below when the guard is made.
+constexpr std::array kInterruptions = {
+    SIGHUP, SIGINT,  SIGQUIT, SIGTERM, SIGPIPE, SIGALRM, SIGVTALRM, SIGPROF, SIGUSR1, SIGUSR2, SIGXCPU,
+#ifdef SIGPOLL
+    SIGPOLL,
+#endif
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+    SIGILL, SIGTRAP, SIGABRT, SIGBUS,  SIGFPE,  SIGSEGV, SIGSYS};
+#ifdef SIGRTMIN
+constexpr int kMostSignals = 65;
+#else
+constexpr int kMostSignals = 32;
+#endif
 
 extern "C" void RemoveTemporaryAndDie(int signal)
 {
@@ -118,22 +196,31 @@ extern "C" void RemoveTemporaryAndDie(int signal)
 // removed as on any failure.
 class InterruptionGuard {
 public:
+    // A signal the program was started with ignored (nohup's SIGHUP) stays
+    // ignored: it would not have ended the run.
     InterruptionGuard()
     {
         struct sigaction action {};
         action.sa_handler = RemoveTemporaryAndDie;
         sigfillset(&action.sa_mask);
-        for (size_t i = 0; i < kInterruptions.size(); ++i) {
-            ::sigaction(kInterruptions[i], &action, &previous_[i]);
+        for (const int signal : kInterruptions) {
+            Catch(signal, action);
         }
+#ifdef SIGRTMIN
+        for (int signal = SIGRTMIN; signal <= SIGRTMAX && signal < kMostSignals; ++signal) {
+            Catch(signal, action);
+        }
+#endif
         struct sigaction ignore {};
         ignore.sa_handler = SIG_IGN;
         ::sigaction(SIGXFSZ, &ignore, &previousFileSize_);
     }
     ~InterruptionGuard()
     {
-        for (size_t i = 0; i < kInterruptions.size(); ++i) {
-            ::sigaction(kInterruptions[i], &previous_[i], nullptr);
+        for (int signal = 1; signal < kMostSignals; ++signal) {
+            if (caught_[signal]) {
+                ::sigaction(signal, &previous_[signal], nullptr);
+            }
         }
         ::sigaction(SIGXFSZ, &previousFileSize_, nullptr);
         temporaryName[0] = '\0';
@@ -142,7 +229,17 @@ public:
     InterruptionGuard& operator=(const InterruptionGuard&) = delete;
 
 private:
-    std::array<struct sigaction, kInterruptions.size()> previous_{};
+    void Catch(int signal, const struct sigaction& action)
+    {
+        if (signal >= kMostSignals || ::sigaction(signal, nullptr, &previous_[signal]) != 0 ||
+            previous_[signal].sa_handler == SIG_IGN) {
+            return;
+        }
+        caught_[signal] = ::sigaction(signal, &action, nullptr) == 0;
+    }
+
+    std::array<struct sigaction, kMostSignals> previous_{};
+    std::array<bool, kMostSignals> caught_{};
     struct sigaction previousFileSize_ {};
 };
 
@@ -191,22 +288,52 @@ void ReplaceRegularFile(const std::string& path, const struct stat* existing, co
     Fail(path, error);
 }
 
+// The first byte of a FIFO (or pipe) opened without waiting: "" when its
+// writer has written nothing yet, nullopt when nobody holds the other end
+// (its end reached at once: nobody writes to a FIFO without a reader).
+std::optional<std::string> FirstByte(int descriptor)
+{
+    char byte;
+    ssize_t count;
+    do {
+        count = ::read(descriptor, &byte, 1);
+    } while (count < 0 && errno == EINTR);
+    if (count == 0) {
+        return std::nullopt;
+    }
+    return count == 1 ? std::string(1, byte) : std::string();
+}
+
 }  // namespace
 
 std::optional<std::string> ReadFileWhole(const std::filesystem::path& path)
 {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
+        return std::nullopt;
+    }
+    struct stat status;
+    const bool known = ::fstat(descriptor, &status) == 0;
+    std::optional<std::string> first("");
+    if (known && S_ISFIFO(status.st_mode)) {
+        first = FirstByte(descriptor);
+        if (!first) {
+            ::close(descriptor);
+            throw UnreadableInput(Utf8FromPath(path), _("a FIFO nobody writes to"));
+        }
+    }
+    if (::fcntl(descriptor, F_SETFL, 0) != 0) {
+        ::close(descriptor);
         return std::nullopt;
     }
     // Read in place, into room for the size the file says it has (none for
     // a device or a pipe), grown as needed.
-    struct stat status;
-    std::string bytes(::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)
+    std::string bytes(known && S_ISREG(status.st_mode)
                           ? std::min<size_t>(size_t(status.st_size), kMaxInputBytes) + 1
                           : 65536,
                       '\0');
-    size_t used = 0;
+    bytes.replace(0, first->size(), *first);
+    size_t used = first->size();
     for (;;) {
         if (used == bytes.size()) {
             bytes.resize(std::min(bytes.size() * 2, kMaxInputBytes + 1));
@@ -232,6 +359,10 @@ std::optional<std::string> ReadFileWhole(const std::filesystem::path& path)
 void WriteFileWhole(const std::string& path, const std::string& text)
 {
     const std::string target = FollowLinks(path);
+    if (const int descriptor = DescriptorNamed(target); descriptor >= 0) {
+        WriteToDescriptor(path, descriptor, text);
+        return;
+    }
     struct stat existing;
     if (::stat(target.c_str(), &existing) != 0) {
         if (errno != ENOENT) {
