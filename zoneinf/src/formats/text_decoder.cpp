@@ -208,9 +208,10 @@ std::string EscapeForTerminal(const std::string& text)
             ++position;
             continue;
         }
-        if (c == '\\' && (position + 1 == text.size() || std::strchr("\\ntxu", text[position + 1]))) {
+        if (c == '\\' && position + 1 < text.size() && std::strchr("\\ntxu", text[position + 1])) {
             // Doubled only where it would read as an escape: Windows paths
-            // keep their single backslashes, and nothing is ambiguous.
+            // keep their single backslashes, and nothing is ambiguous. A
+            // name is escaped alone or within a message alike.
             out += "\\\\";
         } else if (c == '\n') {
             out += "\\n";
