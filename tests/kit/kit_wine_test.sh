@@ -27,15 +27,11 @@
 # Usage: kit_wine_test.sh WORK_DIR BINARY_DIR VERSION ZONECHANGE_EXE SETTZ_EXE REGISTRY_SETTZ_EXE ZONEINFO_DIR
 set -u
 work=$1 binary_dir=$2 version=$3 zonechange=$4 settz=$5 registry_settz=$6 zoneinfo=$7
-scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
-. "$scripts/wine-tool-folder.sh"
-. "$scripts/check-lines.sh"
+. "$(dirname "$0")/../lib/wine_test_lib.sh"
 . "$scripts/registry-values.sh"
 
-rm -rf "$work"
+start_wine_test "$work"
 mkdir -p "$work/real"
-use_wine_prefix "$work/wineprefix" >/dev/null
-trap '/usr/lib/wine/wineserver -k 2>/dev/null; true' EXIT
 export TZ=Europe/Paris TZDIR=$zoneinfo
 cp "$settz" "$work/real/"
 
@@ -57,7 +53,7 @@ run_script() {
     tr -d '\r' <"$work/out.raw" >"$work/out"
     status=$(sed -n 's/^kit-test-status //p' "$work/out" | tail -n 1)
 }
-status_is() { [ "$status" = "$1" ]; }
+status_was() { [ "$status" = "$1" ]; }
 
 # The record Windows would set for a zone, from its definitions as they are.
 preview() { # KEY OUTPUT
@@ -109,7 +105,7 @@ record_becomes() {
     return 1
 }
 export_state() { # NAME: Time Zones, and zonechange's trace in both registry views
-    "$scripts/export-wine-time-zones.sh" "$work/$1-zones.reg" "$WINEPREFIX" >/dev/null || return 1
+    export_zones "$1-zones.reg" || return 1
     rm -f "$work/$1-trace"*.reg
     for view in 32 64; do
         (cd "$work" && "$wine" reg export 'HKLM\SOFTWARE\zonechange' "$1-trace$view.reg" /y /reg:$view >/dev/null 2>&1)
@@ -153,10 +149,10 @@ check "its record in force: the zone's own, but daylight time from April" \
 check "Time Zones and zonechange's trace exported before the kit" export_state before
 
 run_script "$kit_win\\detect.cmd"
-check "detect.cmd before the install: status 2, the kit is not installed (got $status)" status_is 2
+check "detect.cmd before the install: status 2, the kit is not installed (got $status)" status_was 2
 status=0
 (cd "$kit" && "$wine" zoneinf.exe --check --zones=current >/dev/null 2>&1) || status=$?
-fleet_check "zoneinf.exe --check --zones=current on that machine: status 1 (got $status)" status_is 1
+fleet_check "zoneinf.exe --check --zones=current on that machine: status 1 (got $status)" status_was 1
 
 # Failing installs: the failing step's status, and nothing left behind.
 unchanged() {
@@ -170,7 +166,7 @@ faulty_kit "Kit sin zonas"
 rm "$drive/Program Files (x86)/Kit sin zonas/zonas.inf"
 run_script 'C:\Program Files (x86)\Kit sin zonas\install.cmd'
 check "install.cmd without zonas.inf: status 2 (got $status), the log names it, nothing changed" \
-    eval 'status_is 2 && grep -q "falta zonas.inf" "$log" && unchanged'
+    eval 'status_was 2 && grep -q "falta zonas.inf" "$log" && unchanged'
 
 faulty_kit "Kit con INF roto"
 printf 'not an INF at all\r\n' >"$drive/Program Files (x86)/Kit con INF roto/zonas.inf"
@@ -181,11 +177,11 @@ run_script 'C:\Program Files (x86)\Kit con INF roto\status.cmd'
 inf_status=$status
 run_script 'C:\Program Files (x86)\Kit con INF roto\install.cmd'
 check "install.cmd with a zonas.inf that is no INF: zonechange.exe's status $inf_status (got $status), nothing changed" \
-    eval '[ -n "$inf_status" ] && [ "$inf_status" != 0 ] && status_is "$inf_status" && unchanged'
+    eval '[ -n "$inf_status" ] && [ "$inf_status" != 0 ] && status_was "$inf_status" && unchanged'
 
 TZ='<+0133>-1:33' run_script "$kit_win\\install.cmd"
 check "install.cmd where Wine names no zone in force: settz.exe /g's 13 (got $status), nothing changed" \
-    eval 'status_is 13 && unchanged'
+    eval 'status_was 13 && unchanged'
 
 # The install.
 run_script "$kit_win\\install.cmd"
@@ -211,7 +207,7 @@ check "zoneinf.exe --check of the machine: every zone sound, the current one too
     eval '"$wine" "$installed/zoneinf.exe" --check 2>/dev/null | tr -d "\r" | grep -qx "current zone $zone: sound"'
 
 run_script "$installed_win\\detect.cmd"
-fleet_check "detect.cmd after the install: status 0 (got $status)" status_is 0
+fleet_check "detect.cmd after the install: status 0 (got $status)" status_was 0
 
 # The clock in force put wrong again, each way, and mended.
 record_of_preview "$work/after.preview" 1 >"$work/dst-off-record.txt"
@@ -219,13 +215,13 @@ sed 's/^\(DaylightStart=....\)0300/\10400/' "$work/new-record.txt" >"$work/not-r
 for drift in not-reselected dst-off; do
     set_record_in_force "$work/$drift-record.txt"
     run_script "$installed_win\\detect.cmd"
-    fleet_check "$drift: detect.cmd status 1 (got $status)" status_is 1
+    fleet_check "$drift: detect.cmd status 1 (got $status)" status_was 1
     run_script "$kit_win\\remediate.cmd"
     remediate_status=$status
     check "  ... remediate.cmd selects the zone again: its record in force is right" record_becomes "$work/new-record.txt"
     fleet_check "  ... remediate.cmd status 0 (got $remediate_status)" test "$remediate_status" = 0
     run_script "$installed_win\\detect.cmd"
-    fleet_check "  ... then detect.cmd status 0 (got $status)" status_is 0
+    fleet_check "  ... then detect.cmd status 0 (got $status)" status_was 0
 done
 
 # A zone setter that cannot select (the real settz.exe, refused the
@@ -233,17 +229,17 @@ done
 cp "$work/real/settz.exe" "$installed/settz.exe"
 set_record_in_force "$work/dst-off-record.txt"
 run_script "$installed_win\\remediate.cmd"
-fleet_check "remediate.cmd whose settz.exe cannot select: status 1 (got $status)" status_is 1
+fleet_check "remediate.cmd whose settz.exe cannot select: status 1 (got $status)" status_was 1
 cp "$kit/settz.exe" "$installed/settz.exe"
 
 # The way back.
 run_script "$kit_win\\uninstall.cmd"
-check "uninstall.cmd: status 0 (got $status)" status_is 0
+check "uninstall.cmd: status 0 (got $status)" status_was 0
 check "  ... removed $installed_win" test ! -e "$installed"
 check "  ... Time Zones and zonechange's trace are as before the install, value for value" \
     eval 'export_state undone && diff "$work/before.values" "$work/undone.values" >"$work/diff.txt"'
 sed 's/^/        | /' "$work/diff.txt" 2>/dev/null | head -n 20
 run_script "$kit_win\\uninstall.cmd"
-check "uninstall.cmd again: status 0, nothing to undo (got $status)" status_is 0
+check "uninstall.cmd again: status 0, nothing to undo (got $status)" status_was 0
 
 report_checks

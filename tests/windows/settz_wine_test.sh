@@ -22,7 +22,8 @@
 #            TEST_ZONEINFO TEST_MAPPING
 set -u
 part=$1 work=$2 settz=$3 recording=$4 zonechange=$5 report=$6 zoneinf=$7 test_zoneinfo=$8 test_mapping=$9
-. "$(dirname "$0")/../../scripts/check-lines.sh"
+# The prefix is the fixture's, so only the checks come from the library.
+. "$(dirname "$0")/../lib/wine_test_lib.sh"
 wine=/usr/lib/wine/wine64
 run=$work/$part
 rm -rf "$run"

@@ -16,25 +16,14 @@ set -u
 zoneinf_program=$1 zoneinf_exe=$2 zonechange=$3 settz=$4 work=$5 zoneinfo=$6 zip_dir=$7
 zoneinf() { "$zoneinf_program" --zoneinfo "$zoneinfo" "$@"; }
 
-rm -rf "$work"
+export LC_ALL=C.UTF-8  # Wine passes UTF-8 arguments on as UTF-16
+. "$(dirname "$0")/../../../tests/lib/wine_test_lib.sh"
+start_wine_test "$work"
 mkdir -p "$work/tool"
 cp "$zoneinf_exe" "$zonechange" "$settz" "$work/tool/"
-scripts=$(cd "$(dirname "$0")/../../../scripts" && pwd)
-. "$scripts/wine-tool-folder.sh"
-. "$scripts/check-lines.sh"
-export LC_ALL=C.UTF-8  # Wine passes UTF-8 arguments on as UTF-16
-use_wine_prefix "$work/wineprefix" >/dev/null
-trap '/usr/lib/wine/wineserver -k 2>/dev/null; true' EXIT
 
 in_tool() { (cd "$work/tool" && "$wine" "$@"); }
 exe() { in_tool zoneinf.exe "$@"; }
-# The machine's export as a fleet collects it: both keys, joined.
-export_machine() {
-    in_tool reg export 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Time Zones' zones.reg /y &&
-        in_tool reg export 'HKLM\SYSTEM\CurrentControlSet\Control\TimeZoneInformation' current.reg /y &&
-        in_tool cmd /c copy /b zones.reg+current.reg "$1" &&
-        /usr/lib/wine/wineserver -w
-} >/dev/null 2>&1
 # Same output and status: LINUX_ARGS -- EXE_ARGS
 same_as_linux() {
     local split linux_status=0 exe_status=0
@@ -51,14 +40,8 @@ lines_named_for() { # FILE REPORT: each flagged line appears in REPORT after "FI
         grep -qF "$1: $line" "$work/$2" || { echo "        no line \"$1: $line...\""; return 1; }
     done <"$work/flagged.txt"
 }
-status_is() { # EXPECTED COMMAND...
-    local expected=$1 status=0
-    shift
-    "$@" >"$work/last.out" 2>&1 || status=$?
-    [ "$status" -eq "$expected" ] || { sed 's/^/        | /' "$work/last.out" | head -n 8; echo "        status $status, expected $expected"; return 1; }
-}
 
-check "the prefix's keys exported as a fleet collects them" export_machine before.reg
+check "the prefix's keys exported as a fleet collects them" export_zones tool/before.reg --with-zone-in-force
 check "--check of the live registry: the Linux build's lines for its export" \
     same_as_linux --check before.reg -- --check
 sed -n 's/^\(.*  from \).*/\1/p' "$work/exe.out" >"$work/flagged.txt"  # "KEY  ZONE  from "
@@ -105,6 +88,8 @@ check "several files: a grep-style report, the summary, the worst status (3)" \
            [ \$? -eq 3 ] && grep -q '^3 files: 2 checked, 1 unreadable' '$work/fleet.out'"
 check "  ... each line naming its file, for the zones flagged before" lines_named_for before.reg fleet.out
 
+cp "$work/tool/before.reg" "$work/tool/again.reg"
+echo 'not an export' >"$work/tool/not-an-export.reg"
 check "a wildcard names the files, as cmd leaves it to the program" \
     sh -c "cd '$work/tool' && '$wine' cmd /c 'zoneinf.exe --check *.reg' >'$work/glob.out';
            grep -q '^3 files: 2 checked, 1 unreadable' '$work/glob.out'"

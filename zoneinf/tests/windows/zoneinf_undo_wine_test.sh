@@ -17,19 +17,13 @@ set -u
 zoneinf_program=$1 zoneinf_exe=$2 zonechange=$3 settz=$4 work=$5
 zoneinf() { "$zoneinf_program" --zoneinfo "${ZONEINF_TEST_SYSTEM_ZONEINFO:-/usr/share/zoneinfo}" "$@"; }
 
-rm -rf "$work"
+. "$(dirname "$0")/../../../tests/lib/wine_test_lib.sh"
+start_wine_test "$work"
 mkdir -p "$work/tool"
 cp "$zonechange" "$settz" "$zoneinf_exe" "$work/tool/"
-scripts=$(cd "$(dirname "$0")/../../../scripts" && pwd)
-. "$scripts/wine-tool-folder.sh"
-. "$scripts/check-lines.sh"
-use_wine_prefix "$work/wineprefix" >/dev/null
-trap '/usr/lib/wine/wineserver -k 2>/dev/null; true' EXIT
 
 time_zones='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Time Zones'
 definitions='HKLM\SOFTWARE\zonechange\Definitions'
-run_in() { (cd "$1" && shift && "$@"); }
-export_zones() { "$scripts/export-wine-time-zones.sh" "$work/$1" "$WINEPREFIX" >/dev/null; }
 . "$scripts/registry-values.sh"
 same_values() { diff <(registry_values "$work/$1") <(registry_values "$work/$2") >"$work/diff.txt"; }
 apply() { run_in "$work/tool" "$wine" zonechange.exe /i "$1" /z "Paraguay Standard Time" >/dev/null 2>&1; }

@@ -21,25 +21,12 @@ test_zoneinfo=$7 test_mapping=$8
 system_zoneinfo=${ZONEINF_TEST_SYSTEM_ZONEINFO:-/usr/share/zoneinfo}
 zoneinf() { "$zoneinf_program" --zoneinfo "$system_zoneinfo" "$@"; }
 
-rm -rf "$work"
+. "$(dirname "$0")/../../../tests/lib/wine_test_lib.sh"
+start_wine_test "$work"
 mkdir -p "$work/tool"
 cp "$zonechange" "$settz" "$work/tool/"
 cp "$zone_time_check" "$work/"
-scripts=$(cd "$(dirname "$0")/../../../scripts" && pwd)
-. "$scripts/wine-tool-folder.sh"
-. "$scripts/check-lines.sh"
-use_wine_prefix "$work/wineprefix" >/dev/null
-trap '/usr/lib/wine/wineserver -k 2>/dev/null; true' EXIT
 
-status_is() { # EXPECTED COMMAND...: runs the command, shows its output, compares its status
-    local expected=$1 status=0
-    shift
-    "$@" >"$work/last.out" 2>&1 || status=$?
-    sed 's/^/        | /' "$work/last.out" | head -n 20
-    [ "$status" -eq "$expected" ] || { echo "        status $status, expected $expected"; return 1; }
-}
-run_in() { (cd "$1" && shift && "$@"); }
-export_zones() { "$scripts/export-wine-time-zones.sh" "$work/$1" "$WINEPREFIX" >/dev/null; }
 flags_paraguay() { grep -q '^Paraguay Standard Time  America/Asuncion  from ' "$work/last.out"; }
 # The keys a check's report flags, one per line.
 flagged() { sed -n 's/^\(.*\)  [^ ]*  from .*/\1/p' "$work/$1"; }
