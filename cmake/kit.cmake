@@ -9,11 +9,18 @@
 include(ExternalProject)
 
 set(kit_win32_dir ${CMAKE_BINARY_DIR}/kit-win32)
+# Under make, a sub-make ($(MAKE)) that shares the outer build's job slots
+# (make warns of a jobserver it cannot use otherwise).
+if(CMAKE_GENERATOR MATCHES "Makefiles")
+    set(kit_win32_build $(MAKE) zonechange settz)
+else()
+    set(kit_win32_build ${CMAKE_COMMAND} --build ${kit_win32_dir} --target zonechange settz)
+endif()
 ExternalProject_Add(kit_win32_programs
     SOURCE_DIR ${PROJECT_SOURCE_DIR}
     BINARY_DIR ${kit_win32_dir}
     CONFIGURE_COMMAND ${CMAKE_COMMAND} --preset win32 -S ${PROJECT_SOURCE_DIR} -B ${kit_win32_dir}
-    BUILD_COMMAND ${CMAKE_COMMAND} --build ${kit_win32_dir} --target zonechange settz
+    BUILD_COMMAND ${kit_win32_build}
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     BUILD_BYPRODUCTS ${kit_win32_dir}/zonechange.exe ${kit_win32_dir}/settz.exe)

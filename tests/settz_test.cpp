@@ -265,6 +265,8 @@ TEST(SettzSelection, RefusesFaultyDefinitionsWithTheirStatus)
             if (c.says != nullptr) {
                 EXPECT_EQ(output[1], L"settz: " + std::wstring(c.says) + expectedEnd) << c.what;
             }
+        } else {
+            EXPECT_EQ(output[1], L"") << c.what;
         }
         SoundZone();
         c.fault();

@@ -20,7 +20,9 @@ TziRecord FromHex(const std::string& hex)
     for (size_t i = 0; i + 1 < hex.size(); i += 3) {
         bytes.push_back(std::uint8_t(std::stoul(hex.substr(i, 2), nullptr, 16)));
     }
-    EXPECT_EQ(bytes.size(), TziRecord::kSize);
+    if (bytes.size() != TziRecord::kSize) {
+        throw std::length_error("a record is 44 bytes: " + hex);
+    }
     return TziRecord::FromBytes(std::span<const std::uint8_t, TziRecord::kSize>(bytes.data(), TziRecord::kSize));
 }
 
