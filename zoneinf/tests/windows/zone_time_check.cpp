@@ -5,7 +5,11 @@
 // record) and compares its offset with the expected one, which the host
 // computed from the time zone database.
 // With --local KEY SECONDS it prints the local time Windows gives instead
-// ("2025-07-01 08:00"), for the demo to show.
+// ("2025-07-01 08:00"), for the demo to show. With --offsets INSTANTS OUTPUT
+// it compares nothing: for each "<key>\t<UTC seconds>..." line it writes
+// "<key>\t<UTC seconds>\t<offset seconds>" (or "\terror N"), for the host
+// to hold its own reading of the records to; each key's record is asked
+// for once per year.
 #include <windows.h>
 
 #include <cstdio>
@@ -57,10 +61,57 @@ bool WindowsOffset(const std::string& key, long long unixSeconds, long long& off
     return true;
 }
 
+// Windows' offsets for the instants listed in INSTANTS, into OUTPUT.
+int WriteOffsets(const char* instants, const char* output)
+{
+    std::ifstream input(instants);
+    std::ofstream out(output, std::ios::binary);
+    if (!input || !out) {
+        std::fprintf(stderr, "zone_time_check: cannot read %s or write %s\n", instants, output);
+        return 2;
+    }
+    std::string cachedKey;
+    int cachedYear = -1, lines = 0;
+    BOOL found = FALSE;
+    DWORD error = 0;
+    TIME_ZONE_INFORMATION record;
+    for (std::string line; std::getline(input, line); ++lines) {
+        std::istringstream fields(line);
+        std::string key, instant;
+        std::getline(fields, key, '\t');
+        std::getline(fields, instant, '\t');
+        const long long seconds = std::stoll(instant);
+        const FILETIME utcFile = FileTime(seconds * kTicksPerSecond + kUnixEpochInFileTime);
+        SYSTEMTIME utc, local;
+        FileTimeToSystemTime(&utcFile, &utc);
+        if (key != cachedKey || utc.wYear != cachedYear) {
+            DYNAMIC_TIME_ZONE_INFORMATION zone = {};
+            MultiByteToWideChar(CP_ACP, 0, key.c_str(), -1, zone.TimeZoneKeyName, 128);
+            found = GetTimeZoneInformationForYear(utc.wYear, &zone, &record);
+            error = found ? 0 : GetLastError();
+            cachedKey = key;
+            cachedYear = utc.wYear;
+        }
+        FILETIME localFile;
+        out << key << '\t' << instant << '\t';
+        if (!found || !SystemTimeToTzSpecificLocalTime(&record, &utc, &local) ||
+            !SystemTimeToFileTime(&local, &localFile)) {
+            out << "error " << (found ? GetLastError() : error) << '\n';
+        } else {
+            out << (Ticks(localFile) - Ticks(utcFile)) / kTicksPerSecond << '\n';
+        }
+    }
+    std::printf("%d instants read\n", lines);
+    return out.flush() ? 0 : 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::string(argv[1]) == "--offsets") {
+        return WriteOffsets(argv[2], argv[3]);
+    }
     if (argc == 4 && std::string(argv[1]) == "--local") {
         long long offset = 0;
         std::string error;
@@ -75,7 +126,8 @@ int main(int argc, char** argv)
         return 0;
     }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: zone_time_check EXPECTATIONS | zone_time_check --local KEY UTC_SECONDS\n");
+        std::fprintf(stderr, "usage: zone_time_check EXPECTATIONS | zone_time_check --local KEY UTC_SECONDS |\n"
+                             "       zone_time_check --offsets INSTANTS OUTPUT\n");
         return 2;
     }
     std::ifstream input(argv[1]);
