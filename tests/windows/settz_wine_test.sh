@@ -202,7 +202,8 @@ recipe() {
         check "  ... settz re-selected the zone in force, \"$key\"" \
             eval 'tr -d "\r" <"$record" | grep -qxF "TimeZoneKeyName=$key"'
         check "  ... the INF, $inf, was applied" \
-            eval '"$wine" reg query "HKLM\\SOFTWARE\\zonechange\\Definitions" /v Zones 2>/dev/null | grep -q America/Asuncion'
+            eval '"$wine" reg query "HKLM\\SOFTWARE\\zonechange\\Definitions\\Paraguay Standard Time" /v Zone 2>/dev/null |
+                  grep -q America/Asuncion'
     done
     unset TZ
 }

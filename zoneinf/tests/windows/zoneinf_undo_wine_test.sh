@@ -79,7 +79,8 @@ check "the INF's label for Paraguay: $label Asunción" eval '[ -n "$label" ] &&
 check "  ... is Paraguay's Display on the machine" eval 'paraguay_value Display | grep -q "^    Display    REG_SZ    $label Asunci"'
 check "  ... and MUI_Display is gone" eval '! paraguay_value MUI_Display | grep -q MUI_Display'
 
-spanish_help() { LC_ALL=es_ES.UTF-8 "$wine" "$work/tool/zoneinf.exe" --help 2>/dev/null | grep -q '^Uso: zoneinf \[OPCIÓN\]'; }
+# Redirected with no console, zoneinf.exe writes the ANSI code page: 1252 here.
+spanish_help() { LC_ALL=es_ES.UTF-8 "$wine" "$work/tool/zoneinf.exe" --help 2>/dev/null | iconv -f CP1252 -t UTF-8 | grep -q '^Uso: zoneinf \[OPCIÓN\]'; }
 check "zoneinf.exe speaks Spanish where Windows' display language is Spanish" spanish_help
 check "  ... and English elsewhere" eval '"$wine" "$work/tool/zoneinf.exe" --help 2>/dev/null | grep -q "^Usage: zoneinf"'
 
