@@ -116,13 +116,28 @@ TEST(CommandLine, SharedKeysCurrentNamesAndMappings)
         {"Asia/Almaty --windows-key 'West Asia Standard Time' --from 2000", 0, "Time Zones\\West Asia Standard Time\"", "",
          true},
         {"Europe/Madrid", 2, "", "they agree from 1978 (--from 1978)", true},
-        {"Antarctica/Vostok --from 2026", 2, "", "Asia/Bishkek is UTC+06:00; they still differ in 2037;", true},
+        {"Antarctica/Vostok --from 2026", 2, "",
+         "Asia/Bishkek is UTC+06:00, every year to 2037; keys whose zone agrees with Antarctica/Vostok: "
+         "'West Asia Standard Time' from 2026-01-01T00:00:00Z;", true},
+        // 2026: zones that leave their keys for good, told the lasting
+        // difference and where their machines may go.
+        {"America/Vancouver", 2, "",
+         "and from 2026-11-01T09:00:00Z America/Vancouver is UTC-07:00 where America/Los_Angeles is UTC-08:00, "
+         "every year to 2037 (and earlier, from 1970-04-26T10:00:00Z); keys whose zone agrees with "
+         "America/Vancouver: 'Yukon Standard Time' from 2026-03-08T10:00:00Z, 'Mountain Standard Time (Mexico)' "
+         "from 2026-03-08T10:00:00Z; --windows-key KEY names one knowingly\n", true},
+        {"America/Edmonton", 2, "", "Edmonton: 'Canada Central Standard Time' from 2026-03-08T09:00:00Z; --", true},
+        {"America/Winnipeg", 2, "", "Winnipeg: 'SA Pacific Standard Time' from 2026-03-08T08:00:00Z; --", true},
+        {"America/Vancouver --windows-key 'Yukon Standard Time'", 0, ";   America/Vancouver -> Yukon Standard Time\r\n",
+         "", true},
+        {"America/Havana", 0, ";   America/Havana -> Cuba Standard Time\r\n", "", true},
         {"Europe/Kiev --from 2026", 0, ";   Europe/Kyiv -> FLE Standard Time\r\n", "", true},
         {"UTC --from 2026", 0, "from tzdata " + testing::SystemDatabase().Version() + " ", ""},
         {"UTC --from 2026", 0, " and CLDR 48's Windows zone mapping.\r\n", ""},
         {"--all --approximate --from 2026", 0, ";   Asia/Bishkek -> Central Asia Standard Time\r\n",
          "zoneinf: shared key 'Central Asia Standard Time' follows Asia/Bishkek; another of its zones differs: "
-         "Antarctica/Vostok in 2026-2037\n", true},
+         "Antarctica/Vostok in 2026-2037 (keys that agree: 'West Asia Standard Time' from 2026-01-01T00:00:00Z)\n",
+         true},
         {"--all --approximate --from 2026", 0, ";   America/Mazatlan -> Mountain Standard Time (Mexico)\r\n", "", true},
         {"--all --approximate --from 2026", 0, ";   America/Nuuk -> Greenland Standard Time\r\n", "", true},
         {"--all" + mapping("lacking.xml", "A", "Mars/Olympus"), 3, "", "the mapping names Mars/Olympus for 'A', which"},
@@ -132,6 +147,11 @@ TEST(CommandLine, SharedKeysCurrentNamesAndMappings)
         {"--check " + std::string(ZONEINF_WINE_EXPORT) + " --json", 1, "\"cldr\": \"48\",", ""},
         {"--check " + std::string(ZONEINF_WINE_EXPORT) + " --json", 1, "\"windowsKey\": \"Central Asia Standard Time\",\n"
          "      \"mainZone\": \"Asia/Bishkek\",", "zoneinf: shared key 'Central Asia Standard Time'", true},
+        {"--check " + std::string(ZONEINF_WINE_EXPORT) + " --json --from 2026", 1,
+         "\"windowsKey\": \"Yukon Standard Time\",\n              \"mainZone\": \"America/Whitehorse\",\n"
+         "              \"from\": \"2026-03-08T10:00:00Z\",",
+         "America/Vancouver in 2026-2037 (keys that agree: 'Yukon Standard Time' from 2026-03-08T10:00:00Z, "
+         "'Mountain Standard Time (Mexico)' from 2026-03-08T10:00:00Z)\n", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("zoneinf " + c.arguments + (c.own ? " (the tests' database)" : ""));

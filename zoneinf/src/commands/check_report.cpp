@@ -83,12 +83,20 @@ nlohmann::ordered_json SharedKeysJson(const CheckBasis& basis)
     for (const SharedKeyNote& note : basis.sharedKeys) {
         nlohmann::ordered_json differing = nlohmann::ordered_json::array();
         for (const ZoneDisagreement& zone : note.differing) {
+            nlohmann::ordered_json keysThatAgree = nlohmann::ordered_json::array();
+            for (const AgreeingKey& key : zone.keysThatAgree) {
+                keysThatAgree.push_back({{"windowsKey", key.windowsKey},
+                                         {"mainZone", key.mainZone},
+                                         {"from", FormatInstant(key.from)},
+                                         {"sameTerritory", key.sameTerritory}});
+            }
             differing.push_back({{"zone", zone.zone},
                                  {"firstDifference", FormatInstant(zone.firstDifference)},
                                  {"zoneOffsetSeconds", zone.zoneOffset.count()},
                                  {"mainZoneOffsetSeconds", zone.mainOffset.count()},
                                  {"firstYear", zone.firstYear},
-                                 {"lastYear", zone.lastYear}});
+                                 {"lastYear", zone.lastYear},
+                                 {"keysThatAgree", keysThatAgree}});
         }
         sharedKeys.push_back({{"windowsKey", note.windowsKey}, {"mainZone", note.mainZone}, {"differing", differing}});
     }

@@ -20,23 +20,39 @@ namespace {
 
 // Refuses a zone that is not its key's main zone unless the two give the
 // same local time all through the years: writing it would move every
-// machine of the main zone's places.
-void RequireSameLocalTime(const TzDatabase& database, const std::string& zone, const std::string& key,
-                          const std::string& mainZone, YearRange years)
+// machine of the main zone's places. A zone that parts from its key for
+// good is told the difference that lasts (not history) and the keys whose
+// zone it now keeps.
+void RequireSameLocalTime(const TzDatabase& database, const WindowsZoneMap& map, const std::string& zone,
+                          const std::string& key, const std::string& mainZone, YearRange years)
 {
     const auto disagreement = CompareZones(database, zone, mainZone, years);
     if (!disagreement) {
         return;
     }
-    const bool agreeLater = disagreement->lastYear < years.last;
-    throw Failure(kExitUsage,
-                  Fill(agreeLater ? _("'%1' is %2's key, shared by %3, and from %4 %3 is %5 where %2 is %6; "
-                                      "they agree from %7 (--from %7), or --windows-key names a key knowingly")
-                                  : _("'%1' is %2's key, shared by %3, and from %4 %3 is %5 where %2 is %6; "
-                                      "they still differ in %7; --windows-key names a key knowingly"),
-                       {key, mainZone, zone, FormatInstant(disagreement->firstDifference),
-                        FormatOffset(disagreement->zoneOffset), FormatOffset(disagreement->mainOffset),
-                        std::to_string(agreeLater ? disagreement->lastYear + 1 : years.last)}));
+    if (disagreement->lastingFrom == 0) {
+        throw Failure(kExitUsage,
+                      Fill(_("'%1' is %2's key, shared by %3, and from %4 %3 is %5 where %2 is %6; "
+                             "they agree from %7 (--from %7), or --windows-key names a key knowingly"),
+                           {key, mainZone, zone, FormatInstant(disagreement->firstDifference),
+                            FormatOffset(disagreement->zoneOffset), FormatOffset(disagreement->mainOffset),
+                            std::to_string(disagreement->lastYear + 1)}));
+    }
+    const auto lasting = CompareZones(database, zone, mainZone, {disagreement->lastingFrom, years.last});
+    std::string message = Fill(_("'%1' is %2's key, shared by %3, and from %4 %3 is %5 where %2 is %6, "
+                                 "every year to %7"),
+                               {key, mainZone, zone, FormatInstant(lasting->firstDifference),
+                                FormatOffset(lasting->zoneOffset), FormatOffset(lasting->mainOffset),
+                                std::to_string(years.last)});
+    if (disagreement->firstYear < disagreement->lastingFrom) {
+        message += Fill(_(" (and earlier, from %1)"), {FormatInstant(disagreement->firstDifference)});
+    }
+    const std::vector<AgreeingKey> agreeing = KeysThatAgree(map, database, zone, key, years);
+    message += agreeing.empty()
+                   ? Fill(_("; no key's zone agrees with %1 by then; --windows-key names a key knowingly"), {zone})
+                   : Fill(_("; keys whose zone agrees with %1: %2; --windows-key KEY names one knowingly"),
+                          {zone, FormatAgreeingKeys(agreeing, kAgreeingKeysShown)});
+    throw Failure(kExitUsage, message);
 }
 
 // The zones to write, by current name, and their keys, from the command
@@ -69,7 +85,7 @@ std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& opt
                 if (!database.HasZone(mainZone)) {
                     throw MappedZoneMissing(database, mainZone, *key);
                 }
-                RequireSameLocalTime(database, zone, *key, mainZone, years);
+                RequireSameLocalTime(database, *map, zone, *key, mainZone, years);
             }
         }
         for (size_t earlier = 0; earlier < zones.size(); ++earlier) {

@@ -4,7 +4,44 @@
 #include "formats/text_decoder.h"
 #include "messages.h"
 
+#include <algorithm>
+#include <tuple>
+
 namespace zoneinf {
+
+namespace {
+
+// From when `zone` gives `other`'s local time through the whole last year
+// of the years at least (a later agreement is a coincidence of their
+// daylight rules, no place to go), and how long they differ before, since
+// 1970 at least: the past timestamps a machine moved to `other`'s key
+// would show otherwise.
+struct Agreement {
+    Instant from;
+    Seconds apart;
+};
+
+std::optional<Agreement> AgreesFrom(const ZoneTimeline& zone, const ZoneTimeline& other, YearRange years)
+{
+    const Instant begin = StartOfYear(std::min(years.first, YearRange{}.first));
+    const Instant end = StartOfYear(years.last + 1);
+    const std::vector<OffsetChange> zoneChanges = zone.ChangesBetween(begin, end);
+    const std::vector<OffsetChange> otherChanges = other.ChangesBetween(begin, end);
+    const std::vector<OffsetDifference> differences =
+        Differences({[&](Instant at) { return zone.OffsetAt(at); }, zoneChanges},
+                    {[&](Instant at) { return other.OffsetAt(at); }, otherChanges}, begin, end);
+    if (!differences.empty() && differences.back().to > StartOfYear(years.last)) {
+        return std::nullopt;
+    }
+    Agreement agreement{StartOfYear(years.first), Seconds{0}};
+    for (const OffsetDifference& difference : differences) {
+        agreement.apart += difference.to - difference.from;
+        agreement.from = std::max(agreement.from, difference.to);
+    }
+    return agreement;
+}
+
+}  // namespace
 
 std::optional<ZoneDisagreement> CompareZones(const TzDatabase& database, const std::string& zone,
                                              const std::string& mainZone, YearRange years)
@@ -19,6 +56,9 @@ std::optional<ZoneDisagreement> CompareZones(const TzDatabase& database, const s
             continue;
         }
         if (disagreement) {
+            if (disagreement->lastYear != year - 1) {
+                disagreement->lastingFrom = year;
+            }
             disagreement->lastYear = year;
             continue;
         }
@@ -28,10 +68,53 @@ std::optional<ZoneDisagreement> CompareZones(const TzDatabase& database, const s
                         StartOfYear(year), StartOfYear(year + 1));
         if (!differences.empty()) {
             const OffsetDifference& first = differences.front();
-            disagreement = ZoneDisagreement{zone, mainZone, first.from, first.first, first.second, year, year};
+            disagreement = ZoneDisagreement{zone, mainZone, first.from, first.first, first.second, year, year, year, {}};
         }
     }
+    if (disagreement && disagreement->lastYear != years.last) {
+        disagreement->lastingFrom = 0;
+    }
     return disagreement;
+}
+
+std::vector<AgreeingKey> KeysThatAgree(const WindowsZoneMap& map, const TzDatabase& database,
+                                       const std::string& zone, const std::string& ownKey, YearRange years)
+{
+    const auto sameZone = [&](const std::string& a, const std::string& b) { return database.SameZone(a, b); };
+    const std::vector<std::string> territories = map.TerritoriesOfZone(zone, sameZone);
+    const ZoneTimeline timeline = database.Load(zone);
+    std::vector<AgreeingKey> keys;
+    for (const auto& [key, mapped] : map.MainZones()) {
+        const std::string mainZone = database.CurrentName(mapped);
+        if (key == ownKey || mainZone == zone || !database.HasZone(mainZone)) {
+            continue;
+        }
+        if (const auto agreement = AgreesFrom(timeline, database.Load(mainZone), years)) {
+            const std::vector<std::string> keyTerritories = map.TerritoriesOfKey(key);
+            const bool sameTerritory = std::any_of(keyTerritories.begin(), keyTerritories.end(), [&](const std::string& t) {
+                return std::find(territories.begin(), territories.end(), t) != territories.end();
+            });
+            keys.push_back({key, mainZone, agreement->from, sameTerritory, agreement->apart});
+        }
+    }
+    std::sort(keys.begin(), keys.end(), [](const AgreeingKey& a, const AgreeingKey& b) {
+        return std::tuple(a.from, !a.sameTerritory, a.apart, a.windowsKey) <
+               std::tuple(b.from, !b.sameTerritory, b.apart, b.windowsKey);
+    });
+    return keys;
+}
+
+std::string FormatAgreeingKeys(const std::vector<AgreeingKey>& keys, size_t shown)
+{
+    std::string text;
+    for (size_t i = 0; i < keys.size() && i < shown; ++i) {
+        text += (i == 0 ? "" : ", ") + Fill(_("'%1' from %2"), {EscapeForTerminal(keys[i].windowsKey), FormatInstant(keys[i].from)});
+    }
+    if (keys.size() > shown) {
+        text += Fill(TranslatePlural(" and %1 other", " and %1 others", keys.size() - shown),
+                     {std::to_string(keys.size() - shown)});
+    }
+    return text;
 }
 
 std::vector<SharedKeyNote> SurveySharedKeys(const WindowsZoneMap& map, const TzDatabase& database,
@@ -52,6 +135,9 @@ std::vector<SharedKeyNote> SurveySharedKeys(const WindowsZoneMap& map, const TzD
                 continue;
             }
             if (auto disagreement = CompareZones(database, zone, note.mainZone, years)) {
+                if (disagreement->lastingFrom != 0) {
+                    disagreement->keysThatAgree = KeysThatAgree(map, database, zone, key, years);
+                }
                 note.differing.push_back(std::move(*disagreement));
             }
         }
@@ -81,7 +167,11 @@ std::string FormatSharedKeyNotes(const std::vector<SharedKeyNote>& notes)
     for (const SharedKeyNote& note : notes) {
         std::string zones;
         for (size_t i = 0; i < note.differing.size(); ++i) {
-            zones += (i == 0 ? "" : ", ") + Fill(_("%1 in %2"), {EscapeForTerminal(note.differing[i].zone), DifferingYears(note.differing[i])});
+            const ZoneDisagreement& differing = note.differing[i];
+            zones += (i == 0 ? "" : ", ") + Fill(_("%1 in %2"), {EscapeForTerminal(differing.zone), DifferingYears(differing)});
+            if (!differing.keysThatAgree.empty()) {
+                zones += Fill(_(" (keys that agree: %1)"), {FormatAgreeingKeys(differing.keysThatAgree, kAgreeingKeysShown)});
+            }
         }
         text += "zoneinf: " + Fill(TranslatePlural("shared key '%1' follows %2; another of its zones differs: %3",
                                                    "shared key '%1' follows %2; others of its zones differ: %3",

@@ -146,6 +146,31 @@ std::vector<std::pair<std::string, std::string>> WindowsZoneMap::MainZones() con
     return zones;
 }
 
+std::vector<std::string> WindowsZoneMap::TerritoriesOfKey(const std::string& windowsKey) const
+{
+    std::vector<std::string> territories;
+    for (const ZoneMapping& mapping : mappings_) {
+        if (mapping.territory != "001" && mapping.windowsKey == windowsKey) {
+            territories.push_back(mapping.territory);
+        }
+    }
+    return territories;
+}
+
+std::vector<std::string> WindowsZoneMap::TerritoriesOfZone(
+    const std::string& zone, const std::function<bool(const std::string&, const std::string&)>& sameZone) const
+{
+    std::vector<std::string> territories;
+    for (const ZoneMapping& mapping : mappings_) {
+        if (mapping.territory != "001" &&
+            std::any_of(mapping.zones.begin(), mapping.zones.end(),
+                        [&](const std::string& mapped) { return mapped == zone || sameZone(mapped, zone); })) {
+            territories.push_back(mapping.territory);
+        }
+    }
+    return territories;
+}
+
 std::vector<std::string> WindowsZoneMap::ZonesOf(const std::string& windowsKey) const
 {
     std::vector<std::string> zones;

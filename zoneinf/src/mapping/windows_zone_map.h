@@ -45,6 +45,12 @@ public:
     std::vector<std::pair<std::string, std::string>> MainZones() const;
     // Every zone of a key, of every territory, the main zone first.
     std::vector<std::string> ZonesOf(const std::string& windowsKey) const;
+    // The territories other than 001 under which CLDR lists a key, or a
+    // zone (matched as KeyFor does). Example: "Yukon Standard Time": CA.
+    std::vector<std::string> TerritoriesOfKey(const std::string& windowsKey) const;
+    std::vector<std::string> TerritoriesOfZone(
+        const std::string& zone,
+        const std::function<bool(const std::string&, const std::string&)>& sameZone) const;
 
 private:
     std::string release_;
