@@ -105,4 +105,18 @@ Run RunOnTestDatabase(const std::string& arguments, const std::string& environme
                       arguments, environment);
 }
 
+void ExpectInErrors(const Run& run, const std::string& expected)
+{
+    if (!expected.empty()) {
+        EXPECT_NE(run.errors.find(expected), std::string::npos) << run.errors;
+        return;
+    }
+    std::istringstream lines(run.errors);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_TRUE(line.starts_with("zoneinf: shared key ") || line.starts_with("zoneinf: approximated ") ||
+                    line.starts_with("zoneinf: la clave compartida ") || line.starts_with("zoneinf: aproximado "))
+            << "not a note: " << line;
+    }
+}
+
 }  // namespace zoneinf::testing

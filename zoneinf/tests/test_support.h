@@ -74,4 +74,10 @@ Run RunZoneinf(const std::string& arguments, const std::string& environment = "L
 // On the tests' own database and mapping.
 Run RunOnTestDatabase(const std::string& arguments, const std::string& environment = "LC_ALL=C");
 
+// A table row's expectation of standard error: the text is in it. A row
+// that names no text still asserts something: the stream holds no failure,
+// only zoneinf's notes on what it wrote (shared keys, approximated years),
+// in English or Spanish.
+void ExpectInErrors(const Run& run, const std::string& expected);
+
 }  // namespace zoneinf::testing

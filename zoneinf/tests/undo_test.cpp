@@ -146,7 +146,7 @@ TEST(Undo, CommandLine)
         SCOPED_TRACE("zoneinf " + c.arguments);
         const testing::Run run = testing::RunZoneinf(c.arguments);
         EXPECT_EQ(run.status, c.status) << run.errors;
-        EXPECT_NE(run.errors.find(c.inErrors), std::string::npos) << run.errors;
+        testing::ExpectInErrors(run, c.inErrors);
         EXPECT_EQ(run.output.substr(0, 2) == "\xFF\xFE", c.status == 0);
     }
 }
