@@ -105,4 +105,9 @@ Run RunOnTestDatabase(const std::string& arguments, const std::string& environme
                       arguments, environment);
 }
 
+Run RunZoneinfAlone(const std::string& arguments, const std::string& environment)
+{
+    return RunCommand(ZONEINF_BINARY, arguments, environment);
+}
+
 }  // namespace zoneinf::testing

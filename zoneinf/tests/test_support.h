@@ -73,5 +73,7 @@ std::string ZoneinfCommand();
 Run RunZoneinf(const std::string& arguments, const std::string& environment = "LC_ALL=C");
 // On the tests' own database and mapping.
 Run RunOnTestDatabase(const std::string& arguments, const std::string& environment = "LC_ALL=C");
+// With the arguments alone: no database or mapping chosen for it.
+Run RunZoneinfAlone(const std::string& arguments, const std::string& environment = "LC_ALL=C");
 
 }  // namespace zoneinf::testing
