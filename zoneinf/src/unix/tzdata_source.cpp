@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <map>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -259,6 +260,22 @@ std::string ReleaseOf(const std::string& name, const Members& members)
     return release;
 }
 
+// A link of the source as tzdata.zi writes it, "L TARGET LINK", its
+// comment dropped (backward's "Link Africa/Abidjan Iceland #= ..."); zic
+// takes the keyword in any case and abbreviated. nullopt for other lines.
+std::optional<std::string> LinkLine(const std::string& line)
+{
+    std::istringstream fields(line.substr(0, line.find('#')));
+    std::string keyword, target, link, extra;
+    if (line.empty() || line.front() == ' ' || line.front() == '\t' || !(fields >> keyword >> target >> link) ||
+        (fields >> extra) || keyword.size() > 4) {
+        return std::nullopt;
+    }
+    std::transform(keyword.begin(), keyword.end(), keyword.begin(), [](char c) { return char(c | 0x20); });
+    return std::string("link").compare(0, keyword.size(), keyword) == 0 ? std::optional("L\t" + target + "\t" + link)
+                                                                          : std::nullopt;
+}
+
 // tzdata.zi as Debian's tree has it: the release on its first line, then
 // the source, links as "L TARGET LINK" lines (TzDatabase reads them).
 std::string CombinedSource(const std::string& release, const std::vector<const std::string*>& sources)
@@ -272,10 +289,7 @@ std::string CombinedSource(const std::string& release, const std::vector<const s
             if (line.compare(0, 10, "# version ") == 0 && combined.size() == release.size() + 11) {
                 continue;  // tzdata.zi's own first line
             }
-            if (line.size() > 4 && line.compare(0, 4, "Link") == 0 && (line[4] == ' ' || line[4] == '\t')) {
-                line.replace(0, 4, "L");
-            }
-            combined += line + "\n";
+            combined += LinkLine(line).value_or(line) + "\n";
         }
     }
     return combined;
