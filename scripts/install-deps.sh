@@ -12,7 +12,7 @@ packages=(
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     wine64
     clang libclang-rt-14-dev
-    tzdata unicode-cldr-core libpugixml-dev nlohmann-json3-dev
+    tzdata unicode-cldr-core libpugixml-dev nlohmann-json3-dev libarchive-dev
     dpkg-dev file lintian man-db groff-base strace
     gettext locales zip time
 )

@@ -1,4 +1,6 @@
 # cmake -DZIC=PROGRAM -DSOURCE=DIR -DOUTPUT=DIR -P compile-test-database.cmake
+# (the tests' own database; scripts/build-zoneinf-exe.sh compiles a release
+# for zoneinf.exe with it too)
 # Compiles the tests' own time zone database, SOURCE/zones with SOURCE/version
 # (tests/data/tzsource), with the system's zic into OUTPUT, the way Debian's
 # tree is made: TZif files (-b fat), and tzdata.zi, the source with the

@@ -35,6 +35,10 @@ const char* const kUsage =
        "                           zone's city\n"
        "      --zoneinfo=DIR       compiled database (default /usr/share/zoneinfo;\n"
        "                           zoneinf.exe has its own copy)\n"
+       "      --tzdata-source=FILE|DIR\n"
+       "                           compile an IANA release, its tarball\n"
+       "                           (tzdata2026f.tar.gz) or unpacked folder, with\n"
+       "                           zic and use it instead (Linux only)\n"
        "      --windows-zones=FILE CLDR's Windows zone mapping, windowsZones.json or\n"
        "                           windowsZones.xml (default: CLDR's own, built into\n"
        "                           zoneinf)\n"
@@ -73,7 +77,8 @@ const char* const kUsage =
        "     would change the local time of its Windows key's main zone\n"
        "  3  an input cannot be read: the database, the mapping, the checked file,\n"
        "     the export to undo (or a value of it no INF can put back), the export\n"
-       "     of --label (or its Display)\n"
+       "     of --label (or its Display); the release of --tzdata-source is no\n"
+       "     tzdata release, or zic fails on it\n"
        "  4  a year that no Windows record describes (see --approximate)\n"
        "  5  the output cannot be written\n"
        "\n"
@@ -149,6 +154,7 @@ enum LongOnly {
     kOutputEncoding,
     kSince,
     kLabel,
+    kTzdataSource,
 };
 
 // --zones=current,Paraguay Standard Time: each item a key name Windows
@@ -184,6 +190,7 @@ Options ParseOptions(int argc, char** argv)
         {"approximate", no_argument, nullptr, kApproximate},
         {"windows-key", required_argument, nullptr, kWindowsKey},
         {"zoneinfo", required_argument, nullptr, kZoneinfo},
+        {"tzdata-source", required_argument, nullptr, kTzdataSource},
         {"windows-zones", required_argument, nullptr, kWindowsZones},
         // --check=FILE, the older form, is still taken.
         {"check", optional_argument, nullptr, 'c'},
@@ -221,11 +228,13 @@ Options ParseOptions(int argc, char** argv)
         case kWindowsKey: options.windowsKey = optarg; break;
         case kZoneinfo:
         case kWindowsZones:
+        case kTzdataSource:
             if (*optarg == '\0') {
                 throw Failure(kExitUsage, Fill(_("option '%1' requires an argument"),
-                                               {c == kZoneinfo ? "--zoneinfo" : "--windows-zones"}));
+                                               {c == kZoneinfo ? "--zoneinfo" : c == kWindowsZones ? "--windows-zones"
+                                                                                                  : "--tzdata-source"}));
             }
-            (c == kZoneinfo ? options.zoneinfo : options.windowsZones) = optarg;
+            (c == kZoneinfo ? options.zoneinfo : c == kWindowsZones ? options.windowsZones : options.tzdataSource) = optarg;
             break;
         case 'c':
             options.check = true;
@@ -267,6 +276,16 @@ Options ParseOptions(int argc, char** argv)
     }
     for (int i = optind; i < argc; ++i) {
         options.zones.emplace_back(argv[i]);
+    }
+    if (!options.tzdataSource.empty()) {
+#ifdef _WIN32
+        // zic, which compiles the release, is a Linux program.
+        throw Failure(kExitUsage, _("--tzdata-source is for the Linux zoneinf: compile the release there, or "
+                                    "rebuild zoneinf.exe with it (scripts/build-zoneinf-exe.sh)"));
+#endif
+        if (!options.zoneinfo.empty()) {
+            throw Failure(kExitUsage, _("--tzdata-source and --zoneinfo both name the database: give one"));
+        }
     }
     if (options.help || options.version) {
         return options;

@@ -18,6 +18,7 @@ struct Options {
     bool approximate = false;
     std::optional<std::string> windowsKey;
     std::string zoneinfo;      // empty: the default (a built-in copy, or the system's)
+    std::string tzdataSource;  // an IANA release's tarball or folder, compiled with zic
     std::string windowsZones;  // empty: the default, likewise
     bool check = false;
     std::vector<std::string> checkFiles;  // --check's operands, in order

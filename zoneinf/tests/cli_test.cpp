@@ -68,6 +68,8 @@ TEST(CommandLine, ExitStatusesAndMessages)
         {"--check /dev/zero", 3, "", "zoneinf: /dev/zero: over 16 MiB"},
         {"UTC --windows-zones /dev/zero", 3, "", "zoneinf: /dev/zero: over 16 MiB"},
         {"UTC --zoneinfo ''", 2, "", "zoneinf: option '--zoneinfo' requires an argument"},
+        {"UTC --tzdata-source x.tar.gz --zoneinfo /usr/share/zoneinfo", 2, "",
+         "zoneinf: --tzdata-source and --zoneinfo both name the database: give one\n"},
         // The option named as it was given, one line whatever the input holds.
         {"--all=x", 2, "", "zoneinf: option '--all' doesn't allow an argument\n"},
         {"--w x UTC", 2, "", "zoneinf: option '--w' is ambiguous; possibilities: '--windows-key' '--windows-zones'\n"},

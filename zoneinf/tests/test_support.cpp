@@ -119,4 +119,9 @@ void ExpectInErrors(const Run& run, const std::string& expected)
     }
 }
 
+Run RunZoneinfAlone(const std::string& arguments, const std::string& environment)
+{
+    return RunCommand(ZONEINF_BINARY, arguments, environment);
+}
+
 }  // namespace zoneinf::testing

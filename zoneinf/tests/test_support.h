@@ -73,6 +73,8 @@ std::string ZoneinfCommand();
 Run RunZoneinf(const std::string& arguments, const std::string& environment = "LC_ALL=C");
 // On the tests' own database and mapping.
 Run RunOnTestDatabase(const std::string& arguments, const std::string& environment = "LC_ALL=C");
+// With the arguments alone: no database or mapping chosen for it.
+Run RunZoneinfAlone(const std::string& arguments, const std::string& environment = "LC_ALL=C");
 
 // A table row's expectation of standard error: the text is in it. A row
 // that names no text still asserts something: the stream holds no failure,

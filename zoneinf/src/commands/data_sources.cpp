@@ -1,6 +1,7 @@
 #include "commands/data_sources.h"
 
 #include "built_in_data.h"
+#include "tzdb/tzdata_source.h"
 #include "whole_file.h"
 
 #include <chrono>
@@ -23,6 +24,11 @@ int CurrentYear()
 
 TzDatabase OpenDatabase(const Options& options)
 {
+#ifndef _WIN32
+    if (!options.tzdataSource.empty()) {
+        return TzDatabase(CompileTzdataSource(options.tzdataSource));
+    }
+#endif
     if (options.zoneinfo.empty()) {
         if (std::shared_ptr<const ZoneFiles> builtIn = OpenBuiltInZoneFiles()) {
             return TzDatabase(std::move(builtIn));

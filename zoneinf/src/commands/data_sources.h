@@ -14,7 +14,8 @@ namespace zoneinf {
 // The UTC year now.
 int CurrentYear();
 
-// --zoneinfo, or the release built into the program, or the system's.
+// --zoneinfo, or --tzdata-source's release compiled, or the release built
+// into the program, or the system's.
 TzDatabase OpenDatabase(const Options& options);
 
 // --windows-zones, or CLDR's mapping built into the program.

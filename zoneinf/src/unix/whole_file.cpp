@@ -3,6 +3,7 @@
 
 #include "errors.h"
 #include "messages.h"
+#include "unix/interruption_guard.h"
 
 #include <algorithm>
 #include <array>
@@ -157,33 +158,10 @@ void WriteDirectly(const std::string& path, const struct stat& target, const std
     }
 }
 
-// The temporary file of the write under way, removed by the signal
-// handlers below if the run is interrupted. Async-signal-safe: a fixed
+// The temporary file of the write under way, removed by the handler
+// below if a signal interrupts the run. Async-signal-safe: a fixed
 // buffer, filled before the file exists.
 char temporaryName[PATH_MAX + 1];
-// Every signal a program can catch whose default action ends it, but
-// SIGXFSZ (below): the requests to stop (HUP INT QUIT TERM), the events
-// a run may be told of (PIPE ALRM VTALRM PROF USR1 USR2 XCPU POLL PWR),
-// the faults (ILL TRAP ABRT BUS FPE SEGV SYS, STKFLT) and the real-time
-// signals, which Linux adds to the list below when the guard is made.
-constexpr std::array kInterruptions = {
-    SIGHUP, SIGINT,  SIGQUIT, SIGTERM, SIGPIPE, SIGALRM, SIGVTALRM, SIGPROF, SIGUSR1, SIGUSR2, SIGXCPU,
-#ifdef SIGPOLL
-    SIGPOLL,
-#endif
-#ifdef SIGPWR
-    SIGPWR,
-#endif
-#ifdef SIGSTKFLT
-    SIGSTKFLT,
-#endif
-    SIGILL, SIGTRAP, SIGABRT, SIGBUS,  SIGFPE,  SIGSEGV, SIGSYS};
-#ifdef SIGRTMIN
-constexpr int kMostSignals = 65;
-#else
-constexpr int kMostSignals = 32;
-#endif
-
 extern "C" void RemoveTemporaryAndDie(int signal)
 {
     ::unlink(temporaryName);
@@ -191,56 +169,9 @@ extern "C" void RemoveTemporaryAndDie(int signal)
     ::raise(signal);
 }
 
-// Installed for the lifetime of a temporary file. A file-size limit makes
-// write() fail with EFBIG instead of killing the process, so the file is
-// removed as on any failure.
-class InterruptionGuard {
-public:
-    // A signal the program was started with ignored (nohup's SIGHUP) stays
-    // ignored: it would not have ended the run.
-    InterruptionGuard()
-    {
-        struct sigaction action {};
-        action.sa_handler = RemoveTemporaryAndDie;
-        sigfillset(&action.sa_mask);
-        for (const int signal : kInterruptions) {
-            Catch(signal, action);
-        }
-#ifdef SIGRTMIN
-        for (int signal = SIGRTMIN; signal <= SIGRTMAX && signal < kMostSignals; ++signal) {
-            Catch(signal, action);
-        }
-#endif
-        struct sigaction ignore {};
-        ignore.sa_handler = SIG_IGN;
-        ::sigaction(SIGXFSZ, &ignore, &previousFileSize_);
-    }
-    ~InterruptionGuard()
-    {
-        for (int signal = 1; signal < kMostSignals; ++signal) {
-            if (caught_[signal]) {
-                ::sigaction(signal, &previous_[signal], nullptr);
-            }
-        }
-        ::sigaction(SIGXFSZ, &previousFileSize_, nullptr);
-        temporaryName[0] = '\0';
-    }
-    InterruptionGuard(const InterruptionGuard&) = delete;
-    InterruptionGuard& operator=(const InterruptionGuard&) = delete;
-
-private:
-    void Catch(int signal, const struct sigaction& action)
-    {
-        if (signal >= kMostSignals || ::sigaction(signal, nullptr, &previous_[signal]) != 0 ||
-            previous_[signal].sa_handler == SIG_IGN) {
-            return;
-        }
-        caught_[signal] = ::sigaction(signal, &action, nullptr) == 0;
-    }
-
-    std::array<struct sigaction, kMostSignals> previous_{};
-    std::array<bool, kMostSignals> caught_{};
-    struct sigaction previousFileSize_ {};
+// The temporary name is emptied once the guard has restored the handlers.
+struct ForgetTemporaryName {
+    ~ForgetTemporaryName() { temporaryName[0] = '\0'; }
 };
 
 void ReplaceRegularFile(const std::string& path, const struct stat* existing, const std::string& text)
@@ -253,7 +184,8 @@ void ReplaceRegularFile(const std::string& path, const struct stat* existing, co
     if (pattern.size() > PATH_MAX) {
         Fail(path, ENAMETOOLONG);
     }
-    const InterruptionGuard guard;
+    const ForgetTemporaryName forget;
+    const InterruptionGuard guard(RemoveTemporaryAndDie);
     std::memcpy(temporaryName, pattern.c_str(), pattern.size() + 1);
     sigset_t all, before;
     sigfillset(&all);

@@ -50,7 +50,7 @@ depends)
     depends=$(dpkg-deb -f "$deb" Depends)
     echo "Depends: $depends"
     ! tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -qxF unicode-cldr-core
-    for package in tzdata libc6 libstdc++6 libpugixml1v5; do
+    for package in tzdata libc6 libstdc++6 libpugixml1v5 libarchive13; do
         tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$package" ||
             { echo "no dependency on $package" >&2; exit 1; }
     done
