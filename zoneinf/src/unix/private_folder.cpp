@@ -3,6 +3,7 @@
 #include "errors.h"
 #include "messages.h"
 #include "unix/interruption_guard.h"
+#include "unix/write_all.h"
 
 #include <cerrno>
 #include <climits>
@@ -77,21 +78,6 @@ extern "C" void RemoveFolderAndDie(int signal)
 [[noreturn]] void FailIn(const std::string& path, int error)
 {
     throw UnreadableInput(path, std::strerror(error));
-}
-
-bool WriteAll(int descriptor, const std::string& bytes)
-{
-    for (size_t written = 0; written < bytes.size();) {
-        const ssize_t count = ::write(descriptor, bytes.data() + written, bytes.size() - written);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            return false;
-        }
-        written += size_t(count);
-    }
-    return true;
 }
 
 // Blocks every signal for its lifetime: what the handler reads is made

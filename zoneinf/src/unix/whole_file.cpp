@@ -4,6 +4,7 @@
 #include "errors.h"
 #include "messages.h"
 #include "unix/interruption_guard.h"
+#include "unix/write_all.h"
 
 #include <algorithm>
 #include <array>
@@ -20,22 +21,6 @@
 namespace zoneinf {
 
 namespace {
-
-bool WriteAll(int descriptor, const std::string& text)
-{
-    size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t count = ::write(descriptor, text.data() + written, text.size() - written);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            return false;
-        }
-        written += size_t(count);
-    }
-    return true;
-}
 
 [[noreturn]] void Fail(const std::string& path, int error)
 {
