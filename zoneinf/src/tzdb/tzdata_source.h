@@ -18,10 +18,6 @@ inline constexpr const char* kReleaseDataFiles[] = {"africa",   "antarctica",   
                                                     "europe",   "northamerica", "southamerica", "etcetera",
                                                     "backward", "factory"};
 
-// Whether a `version` file's line names a release: 4 digits and lower-case
-// letters, as "2026f".
-bool IsReleaseName(const std::string& text);
-
 // The release's files compiled in a private folder (removed before
 // returning, and on a signal) and held in memory: every TZif file zic
 // made, and tzdata.zi ("# version RELEASE", then the source with its links

@@ -1,7 +1,9 @@
 #include "tzdb/tzdata_source.h"
 
 #include "errors.h"
+#include "formats/definitions_trace.h"
 #include "messages.h"
+#include "unix/descriptor_io.h"
 #include "unix/private_folder.h"
 #include "whole_file.h"
 
@@ -207,26 +209,15 @@ Members ReadFolder(const std::string& name, int folder)
             NotRegular(name, file);
         }
         std::string bytes;
-        char block[65536];
-        for (;;) {
-            const ssize_t count = ::read(descriptor, block, sizeof block);
-            if (count < 0 && errno == EINTR) {
-                continue;
-            }
-            if (count < 0) {
-                const int error = errno;
-                ::close(descriptor);
-                throw UnreadableInput(name, file + ": " + std::strerror(error));
-            }
-            if (count == 0) {
-                break;
-            }
-            kept += size_t(count);
-            if (kept > kMaxSourceBytes) {
-                ::close(descriptor);
-                TooLarge(name, kMaxSourceBytes);
-            }
-            bytes.append(block, size_t(count));
+        if (!ReadAll(descriptor, bytes, kMaxSourceBytes - kept)) {
+            const int error = errno;
+            ::close(descriptor);
+            throw UnreadableInput(name, file + ": " + std::strerror(error));
+        }
+        kept += bytes.size();
+        if (kept > kMaxSourceBytes) {
+            ::close(descriptor);
+            TooLarge(name, kMaxSourceBytes);
         }
         ::close(descriptor);
         members[file] = std::move(bytes);
@@ -253,7 +244,7 @@ std::string ReleaseOf(const std::string& name, const Members& members)
             release.pop_back();
         }
     }
-    if (!IsReleaseName(release)) {
+    if (!IsTzdataRelease(release)) {
         throw UnreadableInput(name, Fill(_("'version' holds '%1', not a release name such as 2026f"),
                                          {release.substr(0, 40)}));
     }
@@ -349,16 +340,12 @@ CompiledRelease::Files ReadTree(const std::string& name, const std::string& tree
                 ::close(descriptor);
                 TooLarge(name, kMaxTreeBytes);
             }
-            std::string content(size_t(status.st_size), '\0');
-            size_t used = 0;
-            while (used < content.size()) {
-                const ssize_t count = ::read(descriptor, content.data() + used, content.size() - used);
-                if (count <= 0 && !(count < 0 && errno == EINTR)) {
-                    break;
-                }
-                used += size_t(std::max<ssize_t>(count, 0));
+            std::string content;
+            if (!ReadAll(descriptor, content, size_t(status.st_size))) {
+                const int error = errno;
+                ::close(descriptor);
+                throw UnreadableInput(Utf8FromPath(entry->path()), std::strerror(error));
             }
-            content.resize(used);
             shared = std::make_shared<const std::string>(std::move(content));
         }
         ::close(descriptor);
@@ -389,14 +376,6 @@ struct DescriptorCloser {
 };
 
 }  // namespace
-
-bool IsReleaseName(const std::string& text)
-{
-    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    const auto letter = [](char c) { return c >= 'a' && c <= 'z'; };
-    return text.size() > 4 && text.size() <= 16 && std::all_of(text.begin(), text.begin() + 4, digit) &&
-           std::all_of(text.begin() + 4, text.end(), letter);
-}
 
 std::shared_ptr<const ZoneFiles> CompileTzdataSource(const std::string& name)
 {

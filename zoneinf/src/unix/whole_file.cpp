@@ -4,7 +4,7 @@
 #include "errors.h"
 #include "messages.h"
 #include "unix/interruption_guard.h"
-#include "unix/write_all.h"
+#include "unix/descriptor_io.h"
 
 #include <algorithm>
 #include <array>
