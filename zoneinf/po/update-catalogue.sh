@@ -9,7 +9,7 @@ template=$(mktemp --suffix=.pot)
 compiled=$(mktemp --suffix=.mo)
 trap 'rm -f "$template" "$compiled"' EXIT
 xgettext --language=C++ --from-code=UTF-8 --keyword=_ --keyword=N_ --keyword=TranslatePlural:1,2 \
-    --no-location --sort-output --package-name=zoneinf --msgid-bugs-address=zonechange-dev@lists.example.org --output="$template" ../src/*.cpp ../src/*.h ../src/*/*.cpp ../src/*/*.h
+    --no-location --sort-output --package-name=zoneinf --msgid-bugs-address=zonechange-dev@lists.example.org --output="$template" ../src/*/*.cpp ../src/*/*.h
 msgmerge --quiet --update --backup=none --no-fuzzy-matching --no-location --sort-output es.po "$template"
 msgfmt --check --statistics --output-file="$compiled" es.po
 msgattrib --untranslated --no-obsolete es.po || true

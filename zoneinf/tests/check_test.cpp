@@ -3,9 +3,9 @@
 // are checked on the tests' own database, whose facts stay put; what
 // depends on the mapping alone (which keys are checked, which absent), on
 // the system's database with CLDR's whole mapping.
-#include "commands/check_report.h"
-#include "commands/verdicts.h"
-#include "errors.h"
+#include "check/check_report.h"
+#include "check/verdicts.h"
+#include "base/errors.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -2,11 +2,11 @@
 // --since requires and --undo takes back key by key; the label --label
 // writes; the head's example, which keeps each machine's own zone. On the
 // tests' own database, whose offsets stay put.
-#include "formats/definitions_trace.h"
-#include "formats/exported_definitions.h"
-#include "formats/registry_vocabulary.h"
-#include "formats/text_decoder.h"
-#include "formats/undo_writer.h"
+#include "registry/definitions_trace.h"
+#include "registry/exported_definitions.h"
+#include "registry/registry_vocabulary.h"
+#include "base/text_decoder.h"
+#include "inf/undo_writer.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // zoneinf speaks Spanish where the locale asks for it (the build's own
 // catalogue, po/es.po), and English elsewhere.
-#include "mo_catalogue.h"
+#include "base/mo_catalogue.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // The snapshot the readers fill: every value of the kept keys, as Windows
 // stores it, whichever format held it; and the vocabulary the readers and
 // writers share.
-#include "errors.h"
-#include "formats/exported_definitions.h"
-#include "formats/inf_reader.h"
-#include "formats/registry_export_reader.h"
-#include "formats/registry_vocabulary.h"
+#include "base/errors.h"
+#include "registry/exported_definitions.h"
+#include "inf/inf_reader.h"
+#include "registry/registry_export_reader.h"
+#include "registry/registry_vocabulary.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 // run the tests against another release without changing the machine's.
 #pragma once
 
-#include "built_in_data.h"
+#include "base/built_in_data.h"
 #include "mapping/windows_zone_map.h"
 #include "model/time_model.h"
 #include "tzdb/tz_database.h"

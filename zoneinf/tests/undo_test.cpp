@@ -1,11 +1,11 @@
 // The trace every INF leaves, and --undo: the INF that puts back what a
 // registry export held, read back as SetupAPI reads it.
-#include "errors.h"
-#include "formats/definitions_trace.h"
-#include "formats/exported_definitions.h"
-#include "formats/registry_vocabulary.h"
-#include "formats/text_decoder.h"
-#include "formats/undo_writer.h"
+#include "base/errors.h"
+#include "registry/definitions_trace.h"
+#include "registry/exported_definitions.h"
+#include "registry/registry_vocabulary.h"
+#include "base/text_decoder.h"
+#include "inf/undo_writer.h"
 #include "mapping/windows_zone_map.h"
 #include "test_support.h"
 

@@ -1,6 +1,6 @@
 // Windows' records: their bytes, how Windows and Wine read them, and the
 // records the generator writes for the hard cases of the tests' database.
-#include "errors.h"
+#include "base/errors.h"
 #include "records/record_builder.h"
 #include "records/record_evaluator.h"
 #include "records/windows_zone.h"

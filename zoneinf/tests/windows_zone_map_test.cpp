@@ -1,6 +1,6 @@
 // CLDR's mapping read from its two distributions, and held to the rules an
 // INF needs: whatever a mapping file holds, nothing unchecked reaches an INF.
-#include "errors.h"
+#include "base/errors.h"
 #include "mapping/windows_zone_map.h"
 #include "test_support.h"
 

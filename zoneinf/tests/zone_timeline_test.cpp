@@ -1,6 +1,6 @@
 // The database side: POSIX rules from TZif footers, TZif files, the
 // offsets per year read from them, and where two series of offsets part.
-#include "errors.h"
+#include "base/errors.h"
 #include "test_support.h"
 #include "tzdb/posix_tz.h"
 #include "tzdb/tzif_reader.h"

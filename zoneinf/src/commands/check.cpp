@@ -1,14 +1,14 @@
 #include "commands/check.h"
 
-#include "commands/check_report.h"
+#include "check/check_report.h"
 #include "commands/command_files.h"
 #include "commands/data_sources.h"
-#include "commands/fleet_check.h"
-#include "commands/verdicts.h"
-#include "formats/text_decoder.h"
-#include "live_registry.h"
-#include "messages.h"
-#include "whole_file.h"
+#include "check/fleet_check.h"
+#include "check/verdicts.h"
+#include "base/text_decoder.h"
+#include "registry/live_registry.h"
+#include "base/messages.h"
+#include "base/whole_file.h"
 
 namespace zoneinf {
 

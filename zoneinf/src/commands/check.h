@@ -4,7 +4,7 @@
 // and for several files the fleet's summary (fleet_check.h).
 #pragma once
 
-#include "options.h"
+#include "commands/options.h"
 
 namespace zoneinf {
 

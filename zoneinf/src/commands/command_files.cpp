@@ -1,8 +1,8 @@
 #include "commands/command_files.h"
 
-#include "errors.h"
-#include "messages.h"
-#include "whole_file.h"
+#include "base/errors.h"
+#include "base/messages.h"
+#include "base/whole_file.h"
 
 namespace zoneinf {
 

@@ -3,7 +3,7 @@
 // FILE or to standard output.
 #pragma once
 
-#include "options.h"
+#include "commands/options.h"
 
 #include <string>
 

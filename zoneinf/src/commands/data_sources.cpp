@@ -1,8 +1,8 @@
 #include "commands/data_sources.h"
 
-#include "built_in_data.h"
+#include "base/built_in_data.h"
 #include "tzdb/tzdata_source.h"
-#include "whole_file.h"
+#include "base/whole_file.h"
 
 #include <chrono>
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "mapping/windows_zone_map.h"
-#include "options.h"
+#include "commands/options.h"
 #include "tzdb/tz_database.h"
 
 #include <string>

@@ -2,15 +2,15 @@
 
 #include "commands/command_files.h"
 #include "commands/data_sources.h"
-#include "errors.h"
-#include "formats/exported_definitions.h"
-#include "formats/inf_writer.h"
-#include "formats/text_decoder.h"
-#include "formats/registry_vocabulary.h"
+#include "base/errors.h"
+#include "registry/exported_definitions.h"
+#include "inf/inf_writer.h"
+#include "base/text_decoder.h"
+#include "registry/registry_vocabulary.h"
 #include "mapping/shared_keys.h"
-#include "messages.h"
+#include "base/messages.h"
 #include "records/windows_zone.h"
-#include "whole_file.h"
+#include "base/whole_file.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // definitions from the database, through CLDR's mapping of zones to keys.
 #pragma once
 
-#include "options.h"
+#include "commands/options.h"
 
 namespace zoneinf {
 

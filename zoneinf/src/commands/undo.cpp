@@ -2,11 +2,11 @@
 
 #include "commands/command_files.h"
 #include "commands/data_sources.h"
-#include "errors.h"
-#include "formats/exported_definitions.h"
-#include "formats/text_decoder.h"
-#include "formats/undo_writer.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "registry/exported_definitions.h"
+#include "base/text_decoder.h"
+#include "inf/undo_writer.h"
+#include "base/messages.h"
 
 #include <algorithm>
 

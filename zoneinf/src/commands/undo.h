@@ -2,7 +2,7 @@
 // export taken before a deployment holds for some zones (undo_writer.h).
 #pragma once
 
-#include "options.h"
+#include "commands/options.h"
 
 namespace zoneinf {
 

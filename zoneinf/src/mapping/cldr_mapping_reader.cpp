@@ -1,7 +1,7 @@
 #include "mapping/cldr_mapping_reader.h"
 
-#include "errors.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "base/messages.h"
 
 #include <nlohmann/json.hpp>
 #include <pugixml.hpp>

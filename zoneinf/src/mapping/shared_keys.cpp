@@ -1,8 +1,8 @@
 #include "mapping/shared_keys.h"
 
-#include "errors.h"
-#include "formats/text_decoder.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "base/text_decoder.h"
+#include "base/messages.h"
 
 #include <algorithm>
 #include <tuple>

@@ -3,7 +3,7 @@
 // the main zone's local time, right only in the years the two agree.
 #pragma once
 
-#include "errors.h"
+#include "base/errors.h"
 #include "mapping/windows_zone_map.h"
 #include "model/time_model.h"
 #include "tzdb/tz_database.h"

@@ -1,11 +1,11 @@
 #include "mapping/windows_zone_map.h"
 
-#include "errors.h"
-#include "formats/registry_vocabulary.h"
+#include "base/errors.h"
+#include "registry/registry_vocabulary.h"
 #include "mapping/cldr_mapping_reader.h"
-#include "messages.h"
+#include "base/messages.h"
 #include "tzdb/tz_database.h"
-#include "whole_file.h"
+#include "base/whole_file.h"
 
 #include <algorithm>
 #include <map>

@@ -1,7 +1,7 @@
 #include "records/record_builder.h"
 
-#include "errors.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "base/messages.h"
 #include "records/record_evaluator.h"
 
 #include <algorithm>

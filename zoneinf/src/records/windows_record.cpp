@@ -1,6 +1,6 @@
 #include "records/windows_record.h"
 
-#include "messages.h"
+#include "base/messages.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #include "tzdb/tz_database.h"
 
-#include "errors.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "base/messages.h"
 #include "tzdb/tzif_reader.h"
-#include "whole_file.h"
+#include "base/whole_file.h"
 
 #include <algorithm>
 #include <sstream>

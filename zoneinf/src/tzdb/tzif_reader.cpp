@@ -1,7 +1,7 @@
 #include "tzdb/tzif_reader.h"
 
-#include "errors.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "base/messages.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
 #include "tzdb/zone_files.h"
 
-#include "built_in_data.h"
-#include "errors.h"
-#include "messages.h"
-#include "whole_file.h"
+#include "base/built_in_data.h"
+#include "base/errors.h"
+#include "base/messages.h"
+#include "base/whole_file.h"
 
 #include <algorithm>
 

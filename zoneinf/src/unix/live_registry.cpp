@@ -1,5 +1,5 @@
 // POSIX systems have no registry: --check needs files there.
-#include "live_registry.h"
+#include "registry/live_registry.h"
 
 namespace zoneinf {
 

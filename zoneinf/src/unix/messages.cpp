@@ -1,6 +1,6 @@
 // Messages through glibc's gettext: the catalogue of the "zoneinf" domain
 // under ZONEINF_LOCALEDIR (the build's own folder, or /usr/share/locale).
-#include "messages.h"
+#include "base/messages.h"
 
 #include <clocale>
 #include <libintl.h>

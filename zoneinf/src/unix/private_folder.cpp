@@ -1,7 +1,7 @@
 #include "unix/private_folder.h"
 
-#include "errors.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "base/messages.h"
 #include "unix/interruption_guard.h"
 #include "unix/descriptor_io.h"
 

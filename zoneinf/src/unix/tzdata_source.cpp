@@ -1,11 +1,11 @@
 #include "tzdb/tzdata_source.h"
 
-#include "errors.h"
-#include "formats/definitions_trace.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "registry/definitions_trace.h"
+#include "base/messages.h"
 #include "unix/descriptor_io.h"
 #include "unix/private_folder.h"
-#include "whole_file.h"
+#include "base/whole_file.h"
 
 #include <archive.h>
 #include <archive_entry.h>

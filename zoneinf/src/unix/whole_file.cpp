@@ -1,8 +1,8 @@
 // Files on POSIX systems.
-#include "whole_file.h"
+#include "base/whole_file.h"
 
-#include "errors.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "base/messages.h"
 #include "unix/interruption_guard.h"
 #include "unix/descriptor_io.h"
 

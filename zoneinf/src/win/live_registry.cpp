@@ -1,11 +1,11 @@
 // The machine's registry, read-only (KEY_READ, as any user may), in its
 // 64-bit view whatever the program's own; zonechange's trace where its
 // 32-bit INF left it.
-#include "live_registry.h"
+#include "registry/live_registry.h"
 
-#include "errors.h"
-#include "formats/registry_vocabulary.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "registry/registry_vocabulary.h"
+#include "base/messages.h"
 #include "wide_text.h"
 
 #include <windows.h>

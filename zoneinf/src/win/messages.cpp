@@ -3,9 +3,9 @@
 // uses it where the user's Windows display language is Spanish. Its
 // console output is UTF-16 (WriteConsoleW), so accents show whatever the
 // console's code page.
-#include "messages.h"
+#include "base/messages.h"
 
-#include "mo_catalogue.h"
+#include "base/mo_catalogue.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
 // Files on Windows, through the wide-character calls so that any name
 // works, whatever the ANSI code page.
-#include "whole_file.h"
+#include "base/whole_file.h"
 
-#include "errors.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "base/messages.h"
 #include "wide_text.h"
 
 #include <windows.h>

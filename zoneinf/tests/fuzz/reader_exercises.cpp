@@ -1,7 +1,7 @@
 #include "reader_exercises.h"
 
-#include "errors.h"
-#include "formats/exported_definitions.h"
+#include "base/errors.h"
+#include "registry/exported_definitions.h"
 #include "fuzz_check.h"
 #include "mapping/windows_zone_map.h"
 #include "records/record_evaluator.h"

@@ -1,7 +1,7 @@
-#include "formats/text_decoder.h"
+#include "base/text_decoder.h"
 
-#include "errors.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "base/messages.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "formats/definitions_trace.h"
+#include "registry/definitions_trace.h"
 
-#include "formats/registry_vocabulary.h"
-#include "formats/text_decoder.h"
-#include "messages.h"
+#include "registry/registry_vocabulary.h"
+#include "base/text_decoder.h"
+#include "base/messages.h"
 
 #include <algorithm>
 #include <tuple>

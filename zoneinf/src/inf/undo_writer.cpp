@@ -1,10 +1,10 @@
-#include "formats/undo_writer.h"
+#include "inf/undo_writer.h"
 
-#include "errors.h"
-#include "formats/definitions_trace.h"
-#include "formats/registry_vocabulary.h"
-#include "formats/text_decoder.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "registry/definitions_trace.h"
+#include "registry/registry_vocabulary.h"
+#include "base/text_decoder.h"
+#include "base/messages.h"
 
 #include <algorithm>
 

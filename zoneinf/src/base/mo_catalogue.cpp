@@ -1,4 +1,4 @@
-#include "mo_catalogue.h"
+#include "base/mo_catalogue.h"
 
 #include <cstdint>
 

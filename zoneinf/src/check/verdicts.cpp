@@ -1,7 +1,7 @@
-#include "commands/verdicts.h"
+#include "check/verdicts.h"
 
-#include "formats/text_decoder.h"
-#include "messages.h"
+#include "base/text_decoder.h"
+#include "base/messages.h"
 #include "records/record_builder.h"
 #include "records/record_evaluator.h"
 

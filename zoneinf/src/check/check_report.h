@@ -3,8 +3,8 @@
 // summary last.
 #pragma once
 
-#include "commands/fleet_check.h"
-#include "commands/verdicts.h"
+#include "check/fleet_check.h"
+#include "check/verdicts.h"
 
 #include <nlohmann/json.hpp>
 

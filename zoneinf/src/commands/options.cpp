@@ -1,9 +1,9 @@
-#include "options.h"
+#include "commands/options.h"
 
-#include "errors.h"
-#include "formats/definitions_trace.h"
-#include "formats/registry_vocabulary.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "registry/definitions_trace.h"
+#include "registry/registry_vocabulary.h"
+#include "base/messages.h"
 
 #include <charconv>
 #include <getopt.h>

@@ -2,7 +2,7 @@
 // language: GNU gettext's catalogue of the "zoneinf" domain (po/es.po,
 // compiled at build time; src/unix/messages.cpp) where the C library has
 // gettext; zoneinf.exe carries the compiled catalogue inside it
-// (src/win/messages.cpp, src/mo_catalogue.h). Words for programs
+// (src/win/messages.cpp, src/base/mo_catalogue.h). Words for programs
 // (JSON keys, INF text, registry names) are never translated.
 #pragma once
 

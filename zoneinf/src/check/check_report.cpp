@@ -1,7 +1,7 @@
-#include "commands/check_report.h"
+#include "check/check_report.h"
 
-#include "formats/text_decoder.h"
-#include "messages.h"
+#include "base/text_decoder.h"
+#include "base/messages.h"
 
 #include <sstream>
 

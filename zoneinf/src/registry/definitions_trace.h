@@ -7,7 +7,7 @@
 // for all, values on Definitions itself: still read, no longer written.
 #pragma once
 
-#include "formats/registry_snapshot.h"
+#include "registry/registry_snapshot.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
-#include "formats/registry_snapshot.h"
+#include "registry/registry_snapshot.h"
 
-#include "formats/text_decoder.h"
+#include "base/text_decoder.h"
 
 namespace zoneinf {
 

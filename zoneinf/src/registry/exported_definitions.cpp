@@ -1,11 +1,11 @@
-#include "formats/exported_definitions.h"
+#include "registry/exported_definitions.h"
 
-#include "errors.h"
-#include "formats/inf_reader.h"
-#include "formats/registry_export_reader.h"
-#include "formats/registry_vocabulary.h"
-#include "formats/text_decoder.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "inf/inf_reader.h"
+#include "registry/registry_export_reader.h"
+#include "registry/registry_vocabulary.h"
+#include "base/text_decoder.h"
+#include "base/messages.h"
 
 #include <algorithm>
 #include <array>

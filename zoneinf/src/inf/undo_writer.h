@@ -16,7 +16,7 @@
 // reads such an INF whatever the machine's ANSI code page.
 #pragma once
 
-#include "formats/registry_snapshot.h"
+#include "registry/registry_snapshot.h"
 
 #include <string>
 #include <vector>

@@ -5,8 +5,8 @@
 // delete before anything is added, so they leave nothing in a snapshot).
 #pragma once
 
-#include "formats/registry_snapshot.h"
-#include "formats/text_decoder.h"
+#include "registry/registry_snapshot.h"
+#include "base/text_decoder.h"
 
 #include <string>
 

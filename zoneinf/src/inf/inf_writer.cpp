@@ -1,6 +1,6 @@
-#include "formats/inf_writer.h"
+#include "inf/inf_writer.h"
 
-#include "formats/registry_vocabulary.h"
+#include "registry/registry_vocabulary.h"
 
 namespace zoneinf {
 

@@ -3,8 +3,8 @@
 // "REGEDIT4" (ANSI: Windows-1252).
 #pragma once
 
-#include "formats/registry_snapshot.h"
-#include "formats/text_decoder.h"
+#include "registry/registry_snapshot.h"
+#include "base/text_decoder.h"
 
 #include <string>
 

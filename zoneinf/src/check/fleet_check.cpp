@@ -1,7 +1,7 @@
-#include "commands/fleet_check.h"
+#include "check/fleet_check.h"
 
-#include "messages.h"
-#include "whole_file.h"
+#include "base/messages.h"
+#include "base/whole_file.h"
 
 #include <algorithm>
 #include <deque>

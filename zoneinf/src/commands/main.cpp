@@ -9,11 +9,11 @@
 #include "commands/data_sources.h"
 #include "commands/generate.h"
 #include "commands/undo.h"
-#include "errors.h"
-#include "formats/text_decoder.h"
-#include "messages.h"
-#include "options.h"
-#include "whole_file.h"
+#include "base/errors.h"
+#include "base/text_decoder.h"
+#include "base/messages.h"
+#include "commands/options.h"
+#include "base/whole_file.h"
 
 using namespace zoneinf;
 

@@ -1,6 +1,6 @@
-#include "errors.h"
+#include "base/errors.h"
 
-#include "messages.h"
+#include "base/messages.h"
 
 namespace zoneinf {
 

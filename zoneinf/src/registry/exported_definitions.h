@@ -5,8 +5,8 @@
 // RegistrySnapshot, read here as zones.
 #pragma once
 
-#include "formats/definitions_trace.h"
-#include "formats/registry_snapshot.h"
+#include "registry/definitions_trace.h"
+#include "registry/registry_snapshot.h"
 #include "records/windows_record.h"
 
 #include <cstdint>

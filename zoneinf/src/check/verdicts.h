@@ -3,7 +3,7 @@
 // per key. One Checker serves a whole run, however many files it checks.
 #pragma once
 
-#include "formats/exported_definitions.h"
+#include "registry/exported_definitions.h"
 #include "mapping/shared_keys.h"
 #include "mapping/windows_zone_map.h"
 #include "model/time_model.h"

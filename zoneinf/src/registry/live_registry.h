@@ -2,7 +2,7 @@
 // keys --check reads, taken read-only as any user may.
 #pragma once
 
-#include "formats/registry_snapshot.h"
+#include "registry/registry_snapshot.h"
 
 #include <optional>
 

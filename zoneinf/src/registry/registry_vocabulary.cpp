@@ -1,6 +1,6 @@
-#include "formats/registry_vocabulary.h"
+#include "registry/registry_vocabulary.h"
 
-#include "formats/text_decoder.h"
+#include "base/text_decoder.h"
 
 #include <algorithm>
 #include <charconv>

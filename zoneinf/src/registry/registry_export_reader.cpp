@@ -1,8 +1,8 @@
-#include "formats/registry_export_reader.h"
+#include "registry/registry_export_reader.h"
 
-#include "errors.h"
-#include "formats/registry_vocabulary.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "registry/registry_vocabulary.h"
+#include "base/messages.h"
 
 
 namespace zoneinf {

@@ -3,9 +3,9 @@
 // checker of the run, and counted for the fleet's summary.
 #pragma once
 
-#include "commands/verdicts.h"
-#include "errors.h"
-#include "formats/exported_definitions.h"
+#include "check/verdicts.h"
+#include "base/errors.h"
+#include "registry/exported_definitions.h"
 
 #include <functional>
 #include <map>
