@@ -31,7 +31,6 @@ function(settz_program target apply_source)
         -ffunction-sections -fdata-sections -fno-ident
         -fno-tree-loop-distribute-patterns -fno-stack-protector)
     target_compile_options(${target} PRIVATE
-        $<$<COMPILE_LANGUAGE:CXX>:${ZONECHANGE_WARNINGS}>
         $<$<COMPILE_LANGUAGE:CXX>:${size_options}>
         $<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=.>
         $<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=.>)
@@ -39,7 +38,7 @@ function(settz_program target apply_source)
         -nostdlib -Wl,-e,${settz_entry} -Wl,--subsystem,console
         -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
     # libgcc only for the stack probe a large frame would call; it imports nothing.
-    target_link_libraries(${target} PRIVATE kernel32 advapi32 gcc)
+    target_link_libraries(${target} PRIVATE zonechange_warnings kernel32 advapi32 gcc)
 endfunction()
 
 settz_program(settz ${CMAKE_CURRENT_SOURCE_DIR}/settz/platform/apply_zone.cpp)

@@ -17,7 +17,7 @@ add_executable(zonechange
     src/platform/launch_stage.cpp
     ${CMAKE_BINARY_DIR}/version.rc)
 target_include_directories(zonechange PRIVATE src)
-target_link_libraries(zonechange PRIVATE setupapi)
+target_link_libraries(zonechange PRIVATE zonechange_warnings setupapi)
 set_target_properties(zonechange PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 set(size_options
@@ -25,7 +25,6 @@ set(size_options
     -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -ffunction-sections -fdata-sections -fno-ident)
 target_compile_options(zonechange PRIVATE
-    $<$<COMPILE_LANGUAGE:CXX>:${ZONECHANGE_WARNINGS}>
     $<$<COMPILE_LANGUAGE:CXX>:${size_options}>
     $<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=.>
     $<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=.>)
