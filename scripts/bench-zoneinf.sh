@@ -66,4 +66,4 @@ use_wine_prefix "$PWD/build/zoneinf-bench/wineprefix" >/dev/null
 "$wine" build/win64/zoneinf.exe --version >/dev/null 2>&1  # the prefix started
 echo "zoneinf.exe --all --approximate under Wine: $(median_ms "$wine" build/win64/zoneinf.exe --all --approximate) ms" \
     "(zoneinf.exe: $(stat -c %s build/win64/zoneinf.exe) bytes)"
-/usr/lib/wine/wineserver -k 2>/dev/null || true
+"$wineserver" -k 2>/dev/null || true

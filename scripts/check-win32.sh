@@ -43,8 +43,9 @@ work=$root/build/win32-check
 export WINEPREFIX=$work/wineprefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # The session's zone: Wine follows the host's TZ.
 export TZ=Europe/Paris
-wine=/usr/lib/wine/wine
-wineserver=/usr/lib/wine/wineserver
+. scripts/wine-tool-folder.sh
+# Debian's 32-bit loader (wine32:i386) lies beside the server.
+wine=$(dirname "$wineserver")/wine
 
 # Ends the prefix's processes, bounded; the server saves the registry as it goes.
 end_prefix() {

@@ -55,9 +55,9 @@ rm -rf "$paraguay"
 mkdir -p "$paraguay"
 stage_tool_folder "$paraguay/tool"
 cp "$build/e2e-bin/zone_time_check.exe" "$paraguay/"
-/usr/lib/wine/wineserver -k 2>/dev/null || true
+"$wineserver" -k 2>/dev/null || true
 use_wine_prefix "$paraguay/wineprefix"
-trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
+trap '"$wineserver" -k 2>/dev/null || true' EXIT
 noon_utc=1751371200 # 2025-07-01T12:00:00Z
 local_time() {
     (cd "$paraguay" && "$wine" zone_time_check.exe --local "Paraguay Standard Time" "$noon_utc") | tr -d '\r'
@@ -84,7 +84,7 @@ status=0
 (cd "$paraguay/tool" && "$wine" zonechange.exe /i paraguay.inf /z "Paraguay Standard Time") || status=$?
 echo "   (exit status $status; Wine cannot run the real zone setter's last call, so the"
 echo "    stand-in settz.exe beside it records it instead)"
-/usr/lib/wine/wineserver -w
+"$wineserver" -w
 echo "-- 5. Windows' own local time for 2025-07-01 12:00 UTC, now:"
 echo "     $(local_time)"
 echo "-- 6. Check again"

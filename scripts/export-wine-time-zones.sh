@@ -17,6 +17,6 @@ use_wine_prefix "$prefix"
 (cd "$folder" && "$wine" reg export 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Time Zones' \
     "$name.partial" /y >/dev/null 2>&1)
 # The export is whole once the prefix's processes have ended.
-/usr/lib/wine/wineserver -w
+"$wineserver" -w
 [ -s "$folder/$name.partial" ]
 mv "$folder/$name.partial" "$output"

@@ -1,12 +1,19 @@
-# Sourced by the demo and the benchmark: a Wine prefix of their own and a
-# folder holding the tool as it is deployed, beside the example INF and the
-# test stand-in for settz.exe (built by the win64 preset).
-#   use_wine_prefix DIR       exports WINEPREFIX=DIR and sets $wine
+# Sourced by the demo, the benchmarks and the tests under Wine: Wine's
+# loader and server, a Wine prefix of their own and a folder holding the
+# tool as it is deployed, beside the example INF and the test stand-in for
+# settz.exe (built by the win64 preset).
+#   $wine, $wineserver        WINE and WINESERVER from the environment (the
+#                             build's ZONECHANGE_WINE gives them to the
+#                             tests), else Debian's wine64 and the server
+#                             beside the loader
+#   use_wine_prefix DIR       exports WINEPREFIX=DIR
 #   stage_tool_folder DIR     empties DIR and copies the tool and its files in
+
+wine=${WINE:-/usr/lib/wine/wine64}
+wineserver=${WINESERVER:-$(dirname "$wine")/wineserver}
 
 use_wine_prefix() {
     export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    wine=/usr/lib/wine/wine64
     if [ ! -d "$WINEPREFIX" ]; then
         echo "Creating a Wine prefix in $WINEPREFIX (a few seconds)..."
         "$wine" wineboot --init >/dev/null 2>&1

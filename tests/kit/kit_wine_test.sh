@@ -110,7 +110,7 @@ export_state() { # NAME: Time Zones, and zonechange's trace in both registry vie
     for view in 32 64; do
         (cd "$work" && "$wine" reg export 'HKLM\SOFTWARE\zonechange' "$1-trace$view.reg" /y /reg:$view >/dev/null 2>&1)
     done
-    /usr/lib/wine/wineserver -w
+    "$wineserver" -w
     registry_values "$work/$1"-*.reg >"$work/$1.values"
 }
 

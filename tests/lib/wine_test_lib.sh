@@ -2,9 +2,8 @@
 # zoneinf/tests/windows): what each of them needs before its checks.
 #   start_wine_test WORK  empties WORK and gives the test a Wine prefix of
 #                         its own there (WORK/wineprefix, exported as
-#                         WINEPREFIX, $wine the loader), whose wineserver,
-#                         and only that one, is stopped when the script ends;
-#                         sets $work
+#                         WINEPREFIX), whose wineserver, and only that one,
+#                         is stopped when the script ends; sets $work
 #   check NAME COMMAND..., skip_check NAME WHY, report_checks
 #                         (scripts/check-lines.sh)
 #   status_is EXPECTED COMMAND...
@@ -18,7 +17,8 @@
 #                         --with-zone-in-force, the TimeZoneInformation key's
 #                         export follows it in the same file, as a fleet
 #                         collects a machine's two keys
-# $scripts is the repository's scripts folder.
+# $scripts is the repository's scripts folder; $wine and $wineserver come
+# from its wine-tool-folder.sh.
 scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)
 . "$scripts/wine-tool-folder.sh"
 . "$scripts/check-lines.sh"
@@ -28,7 +28,7 @@ start_wine_test() {
     rm -rf "$work"
     mkdir -p "$work"
     use_wine_prefix "$work/wineprefix" >/dev/null
-    trap '/usr/lib/wine/wineserver -k 2>/dev/null; true' EXIT
+    trap '"$wineserver" -k 2>/dev/null; true' EXIT
 }
 
 status_is() {
@@ -46,7 +46,7 @@ export_zones() {
     [ "${2:-}" = --with-zone-in-force ] || return 0
     (cd "$work" && "$wine" reg export 'HKLM\SYSTEM\CurrentControlSet\Control\TimeZoneInformation' \
         zone-in-force.reg /y >/dev/null 2>&1) &&
-        /usr/lib/wine/wineserver -w &&
+        "$wineserver" -w &&
         cat "$work/zone-in-force.reg" >>"$work/$1" &&
         rm "$work/zone-in-force.reg"
 }

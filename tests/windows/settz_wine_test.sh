@@ -24,7 +24,6 @@ set -u
 part=$1 work=$2 settz=$3 recording=$4 zonechange=$5 report=$6 zoneinf=$7 test_zoneinfo=$8 test_mapping=$9
 # The prefix is the fixture's, so only the checks come from the library.
 . "$(dirname "$0")/../lib/wine_test_lib.sh"
-wine=/usr/lib/wine/wine64
 run=$work/$part
 rm -rf "$run"
 mkdir -p "$run/real" "$run/recording"
