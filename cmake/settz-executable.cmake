@@ -6,7 +6,7 @@ enable_language(RC)
 configure_file(settz/platform/version.rc.in ${CMAKE_BINARY_DIR}/settz-version.rc @ONLY)
 
 set(SETTZ_SOURCES
-    ${CMAKE_CURRENT_SOURCE_DIR}/settz/settz.cpp
+    ${SETTZ_CORE_SOURCES}
     ${CMAKE_CURRENT_SOURCE_DIR}/settz/platform/entry.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/settz/platform/zone_registry.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/settz/platform/console_output.cpp

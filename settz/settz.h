@@ -1,7 +1,8 @@
 // settz: selects the computer's time zone by the name of its definition
 // under HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Time Zones.
-// Everything that decides is here, free of any platform call; the
-// operations it asks of Windows are declared in settz_platform.h.
+// Everything that decides is in settz/'s sources, free of any platform
+// call: the command line, text, registry checks and commands; the
+// operations they ask of Windows are declared in settz_platform.h.
 #pragma once
 
 #include <cstddef>
