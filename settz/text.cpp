@@ -9,8 +9,6 @@ void AppendCharacter(TextBuilder& builder, wchar_t c)
     if (builder.length + 1 < kTextCapacity) {
         builder.text[builder.length++] = c;
         builder.text[builder.length] = 0;
-    } else {
-        builder.overflowed = true;
     }
 }
 
