@@ -5,28 +5,12 @@
 # zonas.inf) are this build's; the 32-bit zonechange.exe and settz.exe users
 # get come from a build of the win32 preset in build/win64/kit-win32 (the
 # same bytes as build/win32's: those builds are reproducible), of those two
-# targets only.
-include(ExternalProject)
-
+# targets only (cmake/sub-builds.cmake).
 set(kit_win32_dir ${CMAKE_BINARY_DIR}/kit-win32)
-# Under make, a sub-make ($(MAKE)) that shares the outer build's job slots
-# (make warns of a jobserver it cannot use otherwise).
-if(CMAKE_GENERATOR MATCHES "Makefiles")
-    set(kit_win32_build $(MAKE) zonechange settz)
-else()
-    set(kit_win32_build ${CMAKE_COMMAND} --build ${kit_win32_dir} --target zonechange settz)
-endif()
-ExternalProject_Add(kit_win32_programs
-    SOURCE_DIR ${PROJECT_SOURCE_DIR}
-    BINARY_DIR ${kit_win32_dir}
-    CONFIGURE_COMMAND ${CMAKE_COMMAND} --preset win32 -S ${PROJECT_SOURCE_DIR} -B ${kit_win32_dir}
-    BUILD_COMMAND ${kit_win32_build}
-    INSTALL_COMMAND ""
-    BUILD_ALWAYS ON
-    BUILD_BYPRODUCTS ${kit_win32_dir}/zonechange.exe ${kit_win32_dir}/settz.exe)
+add_win32_build(kit_win32_programs ${kit_win32_dir})
 
 set(ZONECHANGE_KIT_FOLDER ${CMAKE_BINARY_DIR}/kit)
-set(kit_host_zoneinf ${CMAKE_BINARY_DIR}/host-zoneinf/zoneinf)
+set(kit_host_zoneinf ${HOST_ZONEINF_DIR}/zoneinf)
 set(kit_stamp ${CMAKE_BINARY_DIR}/zoneinf/built-in-zoneinfo.stamp)
 set(kit_made ${CMAKE_BINARY_DIR}/kit.made)
 file(GLOB kit_scripts CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/kit/*.cmd ${PROJECT_SOURCE_DIR}/kit/*.ps1)
