@@ -3,13 +3,26 @@
 # the machine lacks, and upgrades tzdata to the newest release Debian offers
 # (the tests, the .deb and zoneinf.exe's built-in copy use the machine's).
 # Does nothing, and says nothing, when all is there.
+# With --zonechange-only, only what the zonechange preset needs: CMake,
+# g++, GoogleTest and the 32-bit MinGW-w64 compiler (no npm, Wine, zoneinf's
+# libraries, pugixml's source, tzdata upgrade or locales).
+#   scripts/install-deps.sh [--zonechange-only]
 set -euo pipefail
 
+zonechange_only=false
+case ${1:-} in
+--zonechange-only) zonechange_only=true ;;
+"") ;;
+*) echo "usage: scripts/install-deps.sh [--zonechange-only]" >&2; exit 2 ;;
+esac
+
+# zonechange.exe and settz.exe: the host's unit tests and the 32-bit build.
+zonechange_packages=(cmake make g++ libgtest-dev googletest g++-mingw-w64-i686-win32 binutils-mingw-w64-i686)
+# What the other presets add: zoneinf and zoneinf.exe, Wine, the fuzz build.
 packages=(
-    cmake make g++ libgtest-dev googletest
-    g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix
+    g++-mingw-w64-i686-posix
     g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix
-    binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+    binutils-mingw-w64-x86-64
     wine64
     clang libclang-rt-14-dev
     tzdata unicode-cldr-core libpugixml-dev nlohmann-json3-dev libarchive-dev
@@ -20,25 +33,30 @@ packages=(
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 deps="$(cd "$(dirname "${BASH_SOURCE[0]}")/../deps" && pwd)"
-mkdir -p "$deps/src"
 
 missing=()
-# npm brings CLDR's mapping; the machines come with Node.js and npm, which
-# Debian's npm package would conflict with, so it is only a fallback.
-command -v npm >/dev/null || missing+=(npm)
+if $zonechange_only; then
+    packages=("${zonechange_packages[@]}")
+else
+    packages+=("${zonechange_packages[@]}")
+    mkdir -p "$deps/src"
+    # npm brings CLDR's mapping; the machines come with Node.js and npm, which
+    # Debian's npm package would conflict with, so it is only a fallback.
+    command -v npm >/dev/null || missing+=(npm)
+fi
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q '^install ok installed$'; then
         missing+=("$package")
     fi
 done
 
-# The package lists, refreshed when a package is missing or when this
-# script last refreshed them over an hour ago: a new tzdata release is
-# known within the hour.
+# The package lists, refreshed when a package is missing or, for tzdata,
+# when this script last refreshed them over an hour ago: a new tzdata
+# release is known within the hour.
 lists_stamp=$deps/src/apt-lists-refreshed
-if ((${#missing[@]} > 0)) || [ -z "$(find "$lists_stamp" -mmin -60 2>/dev/null)" ]; then
+if ((${#missing[@]} > 0)) || { ! $zonechange_only && [ -z "$(find "$lists_stamp" -mmin -60 2>/dev/null)" ]; }; then
     if "${sudo[@]}" apt-get update -qq >/dev/null; then
-        touch "$lists_stamp"
+        $zonechange_only || touch "$lists_stamp"
     else
         echo "install-deps.sh: apt-get update failed; going on with the package lists as they are" >&2
     fi
@@ -48,6 +66,7 @@ if ((${#missing[@]} > 0)); then
     echo "Installing: ${missing[*]}"
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+$zonechange_only && exit 0
 
 # tzdata: the newest release apt knows of, an upgrade even when installed.
 installed=$(dpkg-query -W -f='${Version}' tzdata)

@@ -18,10 +18,10 @@
 #               with chcp) or, without a console, in the ANSI code page.
 # Wine cannot make the final call (SetDynamicTimeZoneInformation aborts
 # there): the test build of settz records the record instead.
-# Usage: settz_wine_test.sh PART WORK_DIR SETTZ RECORDING_SETTZ ZONECHANGE CURRENT_ZONE_REPORT ZONEINF
-#            TEST_ZONEINFO TEST_MAPPING
+# Usage: settz_wine_test.sh PART WORK_DIR SETTZ RECORDING_SETTZ ZONECHANGE CURRENT_ZONE_REPORT
+#            [ZONEINF TEST_ZONEINFO TEST_MAPPING]   (zoneinf's, for preview, chain and recipe)
 set -u
-part=$1 work=$2 settz=$3 recording=$4 zonechange=$5 report=$6 zoneinf=$7 test_zoneinfo=$8 test_mapping=$9
+part=$1 work=$2 settz=$3 recording=$4 zonechange=$5 report=$6 zoneinf=${7:-} test_zoneinfo=${8:-} test_mapping=${9:-}
 # The prefix is the fixture's, so only the checks come from the library.
 . "$(dirname "$0")/../lib/wine_test_lib.sh"
 run=$work/$part
