@@ -3,9 +3,10 @@
 // are checked on the tests' own database, whose facts stay put; what
 // depends on the mapping alone (which keys are checked, which absent), on
 // the system's database with CLDR's whole mapping.
-#include "check/check_report.h"
-#include "check/verdicts.h"
 #include "base/errors.h"
+#include "check/checker.h"
+#include "check/json_report.h"
+#include "check/text_report.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

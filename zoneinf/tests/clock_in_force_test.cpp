@@ -2,8 +2,8 @@
 // Zones, joined with a TimeZoneInformation key as 'reg export' writes it,
 // its values copied from the key's own record (or changed from it). On the
 // tests' own database, whose facts stay put.
-#include "check/check_report.h"
-#include "check/verdicts.h"
+#include "check/checker.h"
+#include "check/text_report.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

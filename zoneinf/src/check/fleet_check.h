@@ -3,7 +3,7 @@
 // checker of the run, and counted for the fleet's summary.
 #pragma once
 
-#include "check/verdicts.h"
+#include "check/checker.h"
 #include "base/errors.h"
 #include "registry/exported_definitions.h"
 

@@ -1,14 +1,15 @@
 #include "commands/check.h"
 
-#include "check/check_report.h"
+#include "base/messages.h"
+#include "base/text_decoder.h"
+#include "base/whole_file.h"
+#include "check/checker.h"
+#include "check/fleet_check.h"
+#include "check/run_report.h"
+#include "check/trace_since.h"
 #include "commands/command_files.h"
 #include "commands/data_sources.h"
-#include "check/fleet_check.h"
-#include "check/verdicts.h"
-#include "base/text_decoder.h"
 #include "registry/live_registry.h"
-#include "base/messages.h"
-#include "base/whole_file.h"
 
 namespace zoneinf {
 

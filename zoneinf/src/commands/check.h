@@ -1,7 +1,8 @@
 // --check FILE...: each file's definitions (a registry export or an INF),
 // or on Windows the machine's own registry, read as Windows reads them and
-// compared with the database (verdicts.h); the report (check_report.h),
-// and for several files the fleet's summary (fleet_check.h).
+// compared with the database (check/checker.h); the report
+// (check/run_report.h), and for several files the fleet's summary
+// (check/fleet_check.h).
 #pragma once
 
 #include "commands/options.h"

@@ -1,9 +1,7 @@
-#include "check/verdicts.h"
+#include "check/checker.h"
 
-#include "base/text_decoder.h"
 #include "base/messages.h"
-#include "records/record_builder.h"
-#include "records/record_evaluator.h"
+#include "base/text_decoder.h"
 
 #include <algorithm>
 
@@ -20,58 +18,6 @@ int CheckReport::Differing() const
     return int(std::count_if(zones.begin(), zones.end(), [](const ZoneCheck& zone) { return zone.Stale(); }));
 }
 
-ZoneCheck CompareWithDatabase(const ZoneRecords& records, const ZoneTimeline& timeline,
-                              const std::vector<OffsetChange>& database, YearRange years)
-{
-    const Instant begin = StartOfYear(years.first);
-    const Instant end = StartOfYear(years.last + 1);
-    const std::vector<OffsetChange> windows = ChangesBetween(records, begin, end);
-
-    ZoneCheck check;
-    check.status = ZoneCheck::kAgrees;
-    for (const OffsetChange& change : windows) {
-        check.disagreeingChanges += std::find(database.begin(), database.end(), change) == database.end();
-    }
-    for (const OffsetChange& change : database) {
-        check.disagreeingChanges += std::find(windows.begin(), windows.end(), change) == windows.end();
-    }
-    const std::vector<OffsetDifference> differences =
-        Differences({[&](Instant at) { return OffsetAt(records, at); }, windows},
-                    {[&](Instant at) { return timeline.OffsetAt(at); }, database}, begin, end);
-    if (!differences.empty()) {
-        check.status = ZoneCheck::kDiffers;
-        check.firstDifference = differences.front().from;
-        check.windowsOffset = differences.front().first;
-        check.databaseOffset = differences.front().second;
-    }
-    return check;
-}
-
-namespace {
-
-// Whether records that differ from the database do so only in years no
-// record describes, and there for no longer than the closest record the
-// builder would write: the generator's own judgement, not a copy of it.
-bool AsCloseAsWindowsAllows(const ZoneRecords& records, const ZoneTimeline& timeline, YearRange years,
-                            std::vector<int>& closestYears)
-{
-    for (int year = years.first; year <= years.last; ++year) {
-        const YearOffsets database = timeline.Year(year);
-        const YearOffsets windows = EvaluateYear(records, year);
-        if (windows == database) {
-            continue;
-        }
-        if (DescribeYear(database) ||
-            DisagreementIn(windows, database) > DisagreementIn(EvaluateYear(ClosestRecord(database), year), database)) {
-            return false;
-        }
-        closestYears.push_back(year);
-    }
-    return true;
-}
-
-}  // namespace
-
 const ZoneCheck* CheckReport::Current() const
 {
     if (!currentKey) {
@@ -81,6 +27,18 @@ const ZoneCheck* CheckReport::Current() const
         return LowerAscii(zone.windowsKey) == LowerAscii(*currentKey);
     });
     return found == zones.end() ? nullptr : &*found;
+}
+
+const char* CheckReport::CurrentVerdict() const
+{
+    const ZoneCheck* current = Current();
+    if (!current) {
+        return N_("not among the file's zones");
+    }
+    if (current->status == ZoneCheck::kUnchecked) {
+        return N_("unchecked");
+    }
+    return current->Stale() ? N_("stale") : N_("sound");
 }
 
 bool CheckReport::Compliant() const
@@ -104,44 +62,6 @@ bool CheckReport::Compliant() const
     const ZoneCheck* current = Current();
     return current && (current->status == ZoneCheck::kAgrees || current->status == ZoneCheck::kAsClose) &&
            clock.state == ClockState::kInForce;
-}
-
-ClockCheck CheckClock(const ClockInForce& inForce, const ZoneRecords& key, int year)
-{
-    ClockCheck check;
-    check.year = year;
-    if (!inForce.problem.empty()) {
-        check.state = ClockState::kMalformed;
-        check.problem = inForce.problem;
-        return check;
-    }
-    if (!inForce.record) {
-        check.state = ClockState::kNotExported;
-        return check;
-    }
-    const TziRecord& expected = key.ForYear(year);
-    const TziRecord& found = *inForce.record;
-    const bool dstOff = inForce.dynamicDaylightTimeDisabled || inForce.dstOffKeyName;
-    if (dstOff && !EvaluateYear(key, year).changes.empty()) {
-        check.state = ClockState::kAutomaticDstOff;
-        return check;
-    }
-    const auto compare = [&check](bool same, const char* name) {
-        if (!same) {
-            check.differingValues.push_back(name);
-        }
-    };
-    compare(found.bias == expected.bias, "Bias");
-    compare(found.standardBias == expected.standardBias, "StandardBias");
-    // With automatic daylight time off, and none to keep, Windows may clear
-    // the daylight values: only the biases of standard time tell.
-    if (!dstOff) {
-        compare(found.daylightBias == expected.daylightBias, "DaylightBias");
-        compare(found.standardDate == expected.standardDate, "StandardStart");
-        compare(found.daylightDate == expected.daylightDate, "DaylightStart");
-    }
-    check.state = check.differingValues.empty() ? ClockState::kInForce : ClockState::kNotReselected;
-    return check;
 }
 
 Checker::Checker(const TzDatabase& database, const WindowsZoneMap& map, YearRange years, CheckScope scope,
@@ -204,13 +124,7 @@ ZoneCheck Checker::CheckZone(const ExportedZone& exported)
             auto changes = timeline.ChangesBetween(StartOfYear(basis_.years.first), StartOfYear(basis_.years.last + 1));
             found = zones_.emplace(*zone, DatabaseZone{std::move(timeline), std::move(changes)}).first;
         }
-        const ZoneTimeline& timeline = found->second.timeline;
-        const ZoneRecords& zoneRecords = std::get<ZoneRecords>(records);
-        check = CompareWithDatabase(zoneRecords, timeline, found->second.changes, basis_.years);
-        if (check.status == ZoneCheck::kDiffers &&
-            AsCloseAsWindowsAllows(zoneRecords, timeline, basis_.years, check.closestYears)) {
-            check.status = ZoneCheck::kAsClose;
-        }
+        check = JudgeRecords(std::get<ZoneRecords>(records), found->second.timeline, found->second.changes, basis_.years);
     }
     check.windowsKey = exported.windowsKey;
     check.zone = zone.value_or("");
@@ -271,22 +185,6 @@ CheckReport Checker::Check(const ExportedDefinitions& definitions)
         }
     }
     return report;
-}
-
-void RequireTraceSince(CheckReport& report, const std::string& release)
-{
-    for (ZoneCheck& zone : report.zones) {
-        if (zone.status != ZoneCheck::kAgrees && zone.status != ZoneCheck::kAsClose) {
-            continue;
-        }
-        const DefinitionsTrace* trace = report.trace ? report.trace->For(zone.windowsKey, zone.zone) : nullptr;
-        if (!trace) {
-            zone.status = ZoneCheck::kTraceMissing;
-        } else if (!IsTzdataRelease(trace->tzdata) || OlderRelease(trace->tzdata, release)) {
-            zone.status = ZoneCheck::kTraceOlder;
-            zone.traceRelease = trace->tzdata;
-        }
-    }
 }
 
 CheckReport CheckDefinitions(const ExportedDefinitions& definitions, const TzDatabase& database,
