@@ -7,6 +7,7 @@
 #include "check/checker.h"
 #include "check/json_report.h"
 #include "check/text_report.h"
+#include "commands/command_files.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -4,6 +4,7 @@
 // tests' own database, whose facts stay put.
 #include "check/checker.h"
 #include "check/text_report.h"
+#include "commands/command_files.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -4,6 +4,7 @@
 // of every year of the default range, and between changes; the run reports
 // only years no record could describe (on the tests' own database, exactly
 // the ones known).
+#include "commands/command_files.h"
 #include "registry/exported_definitions.h"
 #include "mapping/windows_zone_map.h"
 #include "records/record_evaluator.h"

@@ -2,6 +2,7 @@
 // --since requires and --undo takes back key by key; the label --label
 // writes; the head's example, which keeps each machine's own zone. On the
 // tests' own database, whose offsets stay put.
+#include "commands/command_files.h"
 #include "registry/definitions_trace.h"
 #include "registry/exported_definitions.h"
 #include "registry/registry_vocabulary.h"

@@ -12,6 +12,7 @@
 // alone), "outside-entries" when the year lies outside FirstEntry..LastEntry
 // and its nearest entry is not TZI (Wine reads TZI there).
 //   record_offsets ZONES.INF ZONEINFO_DIR FIRST LAST
+#include "commands/command_files.h"
 #include "registry/exported_definitions.h"
 #include "records/record_evaluator.h"
 #include "tzdb/tz_database.h"

@@ -51,6 +51,7 @@ TEST(RegistrySnapshot, AnExportAndAnInfOfTheSameValuesFillTheSameSnapshot)
          {ReadRegistryExport(DecodeText(exported, "zones.reg", TextEncoding::kUtf8), "zones.reg"),
           ReadInf(DecodeText(inf, "zones.inf", TextEncoding::kUtf8), "zones.inf")}) {
         SCOPED_TRACE(snapshot.format);
+        EXPECT_EQ(snapshot.source, snapshot.format == "INF" ? SnapshotSource::kInf : SnapshotSource::kRegistryExport);
         ASSERT_EQ(snapshot.keys.size(), 3u);  // the zone once, its two spellings of TZI one value
         EXPECT_EQ(ValueOf(snapshot, zone, "Display").type, kRegSz);
         EXPECT_EQ(ValueOf(snapshot, zone, "Display").data, display);
@@ -60,6 +61,7 @@ TEST(RegistrySnapshot, AnExportAndAnInfOfTheSameValuesFillTheSameSnapshot)
         EXPECT_EQ(ValueOf(snapshot, definitions, "Sources").data, (std::vector<std::uint8_t>{'a', 0, 0, 0, 0, 0}));
         const ExportedDefinitions read = DefinitionsOf(snapshot, "zones");
         EXPECT_EQ(read.currentZoneKey, "Hora de Asunci\xC3\xB3n");
+        EXPECT_EQ(read.wholeTimeZonesKey, snapshot.format != "INF") << "an INF holds only its zones";
         ASSERT_EQ(read.zones.size(), 1u);
         EXPECT_EQ(read.zones[0].tzi->size(), 5u);
     }

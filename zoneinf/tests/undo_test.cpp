@@ -1,6 +1,7 @@
 // The trace every INF leaves, and --undo: the INF that puts back what a
 // registry export held, read back as SetupAPI reads it.
 #include "base/errors.h"
+#include "commands/command_files.h"
 #include "registry/definitions_trace.h"
 #include "registry/exported_definitions.h"
 #include "registry/registry_vocabulary.h"

@@ -2,7 +2,10 @@
 
 #include "base/errors.h"
 #include "base/messages.h"
+#include "base/text_decoder.h"
 #include "base/whole_file.h"
+#include "inf/inf_reader.h"
+#include "registry/registry_export_reader.h"
 
 namespace zoneinf {
 
@@ -13,6 +16,29 @@ std::string ReadInputFile(const std::string& path, EmptyInput empty)
         throw UnreadableInput(path, _("cannot read (missing, unreadable or empty)"));
     }
     return std::move(*bytes);
+}
+
+RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name)
+{
+    // Without a byte-order mark regedit's version 5.00 is UTF-8; REGEDIT4
+    // and INFs are ANSI, Windows-1252 on the machines this serves.
+    const bool unmarkedUtf8 = bytes.compare(0, 36, "Windows Registry Editor Version 5.00") == 0;
+    const DecodedText text = DecodeText(bytes, name, unmarkedUtf8 ? TextEncoding::kUtf8 : TextEncoding::kWindows1252);
+    if (IsRegistryExport(text.utf8)) {
+        return ReadRegistryExport(text, name);
+    }
+    if (IsInf(text.utf8)) {
+        return ReadInf(text, name);
+    }
+    if (text.byteOrderMark && text.encoding != TextEncoding::kUtf8) {
+        throw UnreadableInput(name, _("UTF-16 text that is no registry export (no \"Windows Registry Editor Version 5.00\") and no INF"));
+    }
+    throw UnreadableInput(name, _("neither a registry export (\"Windows Registry Editor Version 5.00\", \"REGEDIT4\") nor an INF"));
+}
+
+ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name)
+{
+    return DefinitionsOf(ReadSnapshot(bytes, name), name);
 }
 
 void WriteResult(const Options& options, const std::string& text)

@@ -1,9 +1,12 @@
 // The two ends every command shares: the file it reads, read whole or
-// refused with a message naming it, and its result, written whole to -o's
-// FILE or to standard output.
+// refused with a message naming it, and told apart by its content (a
+// registry export or an INF); and its result, written whole to -o's FILE
+// or to standard output.
 #pragma once
 
 #include "commands/options.h"
+#include "registry/exported_definitions.h"
+#include "registry/registry_snapshot.h"
 
 #include <string>
 
@@ -19,6 +22,15 @@ enum class EmptyInput { kRead, kRefused };
 // is empty when `empty` refuses it, and as ReadFileWhole does for one over
 // its limit.
 std::string ReadInputFile(const std::string& path, EmptyInput empty);
+
+// The snapshot of a registry export or an INF, decided by content, not by
+// file name. Throws Failure (kExitUnreadableInput) with one line for a
+// file that is no export and no INF, is truncated or has the wrong encoding.
+RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name);
+
+// The definitions such a file holds (--check's input); throws as
+// ReadSnapshot and DefinitionsOf do.
+ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name);
 
 // A command's result: to -o's FILE, whole or not at all, or to standard
 // output. Throws Failure (kExitWriteFailed), also for a result over

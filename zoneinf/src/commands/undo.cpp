@@ -16,7 +16,7 @@ int RunUndo(const Options& options)
 {
     const std::string& path = *options.undo;
     const RegistrySnapshot snapshot = ReadSnapshot(ReadInputFile(path, EmptyInput::kRead), path);
-    if (snapshot.format.compare(0, 3, "INF") == 0) {
+    if (snapshot.source == SnapshotSource::kInf) {
         throw UnreadableInput(path, _("an INF, not a registry export of the machine's definitions"));
     }
     const ExportedDefinitions definitions = DefinitionsOf(snapshot, path);

@@ -208,9 +208,9 @@ RegistrySnapshot ReadInf(const DecodedText& text, const std::string& name)
         }
     }
 
-    SnapshotBuilder snapshot(text.encoding == TextEncoding::kUtf16Le   ? "INF (UTF-16)"
-                             : text.encoding == TextEncoding::kUtf16Be ? "INF (UTF-16 BE)"
-                                                                       : "INF");
+    SnapshotBuilder snapshot(SnapshotSource::kInf, text.encoding == TextEncoding::kUtf16Le   ? "INF (UTF-16)"
+                                                   : text.encoding == TextEncoding::kUtf16Be ? "INF (UTF-16 BE)"
+                                                                                             : "INF");
     for (const TextLine* line : addRegLines) {
         const std::vector<std::string> fields = Fields(*line, strings, name, budget);
         const std::string root = LowerAscii(fields[0]);

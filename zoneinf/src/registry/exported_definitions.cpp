@@ -1,8 +1,6 @@
 #include "registry/exported_definitions.h"
 
 #include "base/errors.h"
-#include "inf/inf_reader.h"
-#include "registry/registry_export_reader.h"
 #include "registry/registry_vocabulary.h"
 #include "base/text_decoder.h"
 #include "base/messages.h"
@@ -146,6 +144,7 @@ ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::s
 {
     ExportedDefinitions definitions;
     definitions.format = snapshot.format;
+    definitions.wholeTimeZonesKey = snapshot.source != SnapshotSource::kInf;
     definitions.trace = DefinitionsTraceOf(snapshot);
     std::map<std::string, ExportedZone> zones;  // by key name in lower case
     const std::string timeZones = kTimeZonesKey;
@@ -180,32 +179,6 @@ ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::s
         throw UnreadableInput(name, Fill(_("no keys under HKEY_LOCAL_MACHINE\\%1 in this %2"), {timeZones, definitions.format}));
     }
     return definitions;
-}
-
-ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name)
-{
-    const RegistrySnapshot snapshot = ReadSnapshot(bytes, name);
-    ExportedDefinitions definitions = DefinitionsOf(snapshot, name);
-    definitions.wholeTimeZonesKey = snapshot.format.compare(0, 3, "INF") != 0;
-    return definitions;
-}
-
-RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name)
-{
-    // Without a byte-order mark regedit's version 5.00 is UTF-8; REGEDIT4
-    // and INFs are ANSI, Windows-1252 on the machines this serves.
-    const bool unmarkedUtf8 = bytes.compare(0, 36, "Windows Registry Editor Version 5.00") == 0;
-    const DecodedText text = DecodeText(bytes, name, unmarkedUtf8 ? TextEncoding::kUtf8 : TextEncoding::kWindows1252);
-    if (IsRegistryExport(text.utf8)) {
-        return ReadRegistryExport(text, name);
-    }
-    if (IsInf(text.utf8)) {
-        return ReadInf(text, name);
-    }
-    if (text.byteOrderMark && text.encoding != TextEncoding::kUtf8) {
-        throw UnreadableInput(name, _("UTF-16 text that is no registry export (no \"Windows Registry Editor Version 5.00\") and no INF"));
-    }
-    throw UnreadableInput(name, _("neither a registry export (\"Windows Registry Editor Version 5.00\", \"REGEDIT4\") nor an INF"));
 }
 
 std::variant<ZoneRecords, std::string> RecordsOf(const ExportedZone& zone)

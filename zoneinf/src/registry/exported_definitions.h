@@ -1,8 +1,7 @@
-// --check's input: the Time Zones key as a machine exports it
-// ("reg export", UTF-16 LE, or the older REGEDIT4 ANSI form) or as an INF's
-// AddReg lines write it. Decided by content, not by file name; each format
-// has its reader (registry_export_reader.h, inf_reader.h), which fills a
-// RegistrySnapshot, read here as zones.
+// --check's input: the Time Zones key as a machine holds it (exported, or
+// its live registry) or as an INF's AddReg lines write it, each filling a
+// RegistrySnapshot (registry_export_reader.h, inf/inf_reader.h,
+// live_registry.h), read here as zones.
 #pragma once
 
 #include "registry/definitions_trace.h"
@@ -59,14 +58,6 @@ struct ExportedDefinitions {
     // machine, or an INF, which holds only the zones it installs.
     bool wholeTimeZonesKey = true;
 };
-
-// Throws Failure (kExitUnreadableInput) with one line for a file that is
-// no export and no INF, is truncated or has the wrong encoding.
-ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name);
-
-// The snapshot of a registry export or an INF, as ReadDefinitions reads it;
-// throws as it does.
-RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name);
 
 // The zones of a snapshot, whichever reader filled it. `name` names the
 // input in the Failure (kExitUnreadableInput) for a snapshot without zones.

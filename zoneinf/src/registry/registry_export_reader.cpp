@@ -149,10 +149,10 @@ RegistrySnapshot ReadRegistryExport(const DecodedText& text, const std::string& 
                               lines.empty() ? 1 : lines.back().number);
     }
     const bool regedit4 = !lines.empty() && TrimBlanks(lines.front().text) == "REGEDIT4";
-    SnapshotBuilder snapshot(regedit4                                        ? "REGEDIT4 export"
-                      : text.encoding == TextEncoding::kUtf16Le ? "reg export (UTF-16)"
-                      : text.encoding == TextEncoding::kUtf16Be ? "reg export (UTF-16 BE)"
-                                                                : "reg export (UTF-8)");
+    SnapshotBuilder snapshot(SnapshotSource::kRegistryExport, regedit4 ? "REGEDIT4 export"
+                                                              : text.encoding == TextEncoding::kUtf16Le ? "reg export (UTF-16)"
+                                                              : text.encoding == TextEncoding::kUtf16Be ? "reg export (UTF-16 BE)"
+                                                                                                        : "reg export (UTF-8)");
     // The key of the last key line, when the snapshot keeps it: the values
     // below it are read, any others passed over.
     bool keyKept = false;

@@ -43,14 +43,20 @@ struct RegistryKey {
     std::vector<RegistryValue> values;
 };
 
-// What a reader found. Example: format "reg export (UTF-16)" and every key
-// below Time Zones, SYSTEM\CurrentControlSet\Control\TimeZoneInformation
-// and SOFTWARE\zonechange\Definitions, each once (keys the file names
-// twice are merged; names compare without regard to case, as Windows
-// compares them).
+// Where a snapshot comes from: what a machine holds (an export of its
+// registry, or the registry itself), or what an INF would install.
+enum class SnapshotSource { kRegistryExport, kInf, kLiveRegistry };
+
+// What a reader found. Example: format "reg export (UTF-16)" (the name
+// reports print), source kRegistryExport, and every key below Time Zones,
+// SYSTEM\CurrentControlSet\Control\TimeZoneInformation and
+// SOFTWARE\zonechange\Definitions, each once (keys the file names twice
+// are merged; names compare without regard to case, as Windows compares
+// them).
 struct RegistrySnapshot {
     std::string format;
     std::vector<RegistryKey> keys;
+    SnapshotSource source = SnapshotSource::kRegistryExport;
 };
 
 // A snapshot as a reader fills it: a key named twice is one key, a value
@@ -58,7 +64,11 @@ struct RegistrySnapshot {
 // Indexed, so a file of many keys and values is read in n log n.
 class SnapshotBuilder {
 public:
-    explicit SnapshotBuilder(std::string format) { snapshot_.format = std::move(format); }
+    SnapshotBuilder(SnapshotSource source, std::string format)
+    {
+        snapshot_.source = source;
+        snapshot_.format = std::move(format);
+    }
     // The key's index, added when new.
     std::size_t Key(const std::string& pathBelowHklm);
     // Sets a value, replacing one of the same name; with `keepExisting`

@@ -101,7 +101,7 @@ std::optional<RegistrySnapshot> ReadLiveRegistry()
         throw UnreadableInput("HKEY_LOCAL_MACHINE\\" + Utf8FromWide(timeZones),
                               Fill(_("cannot open (error %1)"), {std::to_string(probe.status())}));
     }
-    RegistrySnapshot snapshot{"registry", {}};
+    RegistrySnapshot snapshot{"registry", {}, SnapshotSource::kLiveRegistry};
     AddKey(snapshot, HKEY_LOCAL_MACHINE, timeZones, 2);  // each zone and its Dynamic DST
     AddKey(snapshot, HKEY_LOCAL_MACHINE, WideFromUtf8(kTimeZoneInformationKey), 0);
     // zonechange.exe is a 32-bit program: its INF's trace is in the 32-bit

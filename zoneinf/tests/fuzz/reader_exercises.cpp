@@ -1,6 +1,7 @@
 #include "reader_exercises.h"
 
 #include "base/errors.h"
+#include "commands/command_files.h"
 #include "registry/exported_definitions.h"
 #include "fuzz_check.h"
 #include "mapping/windows_zone_map.h"
