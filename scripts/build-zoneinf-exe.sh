@@ -44,7 +44,9 @@ if [ ! -d "$source" ]; then
 fi
 take version
 release=$(head -n 1 "$work/source/version" 2>/dev/null | tr -d '\r')
-if ! [[ $release =~ ^[0-9]{4}[a-z]+$ ]]; then
+# zoneinf's one rule for a release's name.
+release_pattern=$(sed -n 's/.*kTzdataReleasePattern\[\] = "\(.*\)";/\1/p' zoneinf/src/base/tzdata_release.h)
+if ! [[ $release =~ $release_pattern ]]; then
     echo "$0: $1: no 'version' naming a release such as 2026f" >&2
     exit 3
 fi

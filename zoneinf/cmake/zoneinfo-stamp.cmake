@@ -7,11 +7,15 @@
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/zoneinfo-files.cmake)
 
+# The release as zoneinf names it: the one rule of src/base/tzdata_release.h.
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/../src/base/tzdata_release.h rule REGEX "kTzdataReleasePattern\\[\\] = ")
+string(REGEX REPLACE ".* = \"([^\"]*)\".*" "\\1" release_pattern "${rule}")
 set(release unknown)
 if(EXISTS ${ZONEINFO}/tzdata.zi)
     file(STRINGS ${ZONEINFO}/tzdata.zi first LIMIT_COUNT 1)
-    if(first MATCHES "^# version ([A-Za-z0-9._+-]+)$")
-        set(release ${CMAKE_MATCH_1})
+    string(REGEX REPLACE "^# version " "" named "${first}")
+    if(first MATCHES "^# version " AND named MATCHES "${release_pattern}")
+        set(release ${named})
     endif()
 endif()
 

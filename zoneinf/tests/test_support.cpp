@@ -61,6 +61,11 @@ std::string ReadBytes(const std::filesystem::path& path)
     return bytes.str();
 }
 
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
 const std::string& SystemZoneinfo()
 {
     static const std::string folder = [] {

@@ -57,6 +57,7 @@ Instant At(const std::string& text);
 std::filesystem::path ScratchFolder(const std::string& name);
 
 std::string ReadBytes(const std::filesystem::path& path);
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 
 // zoneinf itself, run with arguments as a shell would split them.
 struct Run {

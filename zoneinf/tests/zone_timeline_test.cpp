@@ -209,7 +209,13 @@ TEST(TzDatabase, NamesStayInsideTheTree)
     for (const char* name : {"", "/etc/passwd", "../zoneinfo/UTC", "America/../UTC", "America", "No/Such"}) {
         EXPECT_FALSE(database.HasZone(name)) << name;
     }
-    EXPECT_EQ(database.Version(), "test1");
+    EXPECT_EQ(database.Version(), "2025test");
+    // A tree's release is named by the one rule for release names.
+    const auto tree = testing::ScratchFolder("tree");
+    for (const auto& [first, release] : {std::pair("2026aa", "2026aa"), {"2026f-3-g1a2b", "unknown"}, {"../x", "unknown"}}) {
+        testing::WriteBytes(tree / "tzdata.zi", "# version " + std::string(first) + "\n");
+        EXPECT_EQ(TzDatabase(tree).Version(), release) << first;
+    }
     EXPECT_NE(testing::SystemDatabase().Version(), "unknown");
 }
 

@@ -1,5 +1,6 @@
 #include "check/trace_since.h"
 
+#include "base/tzdata_release.h"
 #include "registry/definitions_trace.h"
 
 namespace zoneinf {

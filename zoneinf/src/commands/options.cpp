@@ -1,7 +1,7 @@
 #include "commands/options.h"
 
 #include "base/errors.h"
-#include "registry/definitions_trace.h"
+#include "base/tzdata_release.h"
 #include "registry/registry_vocabulary.h"
 #include "base/messages.h"
 

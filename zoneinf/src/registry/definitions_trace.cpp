@@ -5,7 +5,6 @@
 #include "base/messages.h"
 
 #include <algorithm>
-#include <tuple>
 
 namespace zoneinf {
 
@@ -112,24 +111,6 @@ std::vector<std::string> DescribeTraces(const DefinitionsTraces& traces)
         described.push_back(Fill(_("tzdata %1, CLDR %2, zoneinf %3; zones %4"), {applied[0], applied[1], applied[2], zones}));
     }
     return described;
-}
-
-bool IsTzdataRelease(const std::string& text)
-{
-    // Bounded: a release name is a year and a few letters.
-    if (text.size() < 5 || text.size() > 12) {
-        return false;
-    }
-    return std::all_of(text.begin(), text.begin() + 4, [](char c) { return c >= '0' && c <= '9'; }) &&
-           std::all_of(text.begin() + 4, text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
-}
-
-bool OlderRelease(const std::string& a, const std::string& b)
-{
-    const auto rank = [](const std::string& release) {
-        return std::make_tuple(release.substr(0, 4), release.size(), release.substr(4));
-    };
-    return rank(a) < rank(b);
 }
 
 }  // namespace zoneinf

@@ -49,10 +49,4 @@ std::optional<DefinitionsTraces> DefinitionsTraceOf(const RegistrySnapshot& snap
 // "tzdata 2025b, CLDR 48, zoneinf 1.0.0; zones America/Asuncion Europe/Dublin".
 std::vector<std::string> DescribeTraces(const DefinitionsTraces& traces);
 
-// Whether a text is a tzdata release name, "2026f" or "2026aa".
-bool IsTzdataRelease(const std::string& text);
-// Whether release `a` is older than `b`, both valid: by year, then by the
-// letters' count, then by the letters (2026f < 2026g < 2026aa).
-bool OlderRelease(const std::string& a, const std::string& b);
-
 }  // namespace zoneinf

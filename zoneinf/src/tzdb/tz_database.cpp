@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "base/messages.h"
+#include "base/tzdata_release.h"
 #include "tzdb/tzif_reader.h"
 #include "base/whole_file.h"
 
@@ -28,7 +29,7 @@ TzDatabase::TzDatabase(std::shared_ptr<const ZoneFiles> files) : files_(std::mov
     const std::string prefix = "# version ";
     if (std::getline(lines, line) && line.compare(0, prefix.size(), prefix) == 0) {
         const std::string release = line.substr(prefix.size());
-        if (IsZoneName(release)) {
+        if (IsTzdataRelease(release)) {
             version_ = release;
         }
     }

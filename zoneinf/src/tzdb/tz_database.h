@@ -23,7 +23,8 @@ public:
     explicit TzDatabase(std::shared_ptr<const ZoneFiles> files);
 
     // The release, e.g. "2026f", from the first line of tzdata.zi
-    // ("# version 2026f"); "unknown" when the tree has none.
+    // ("# version 2026f"); "unknown" when the tree names none (or a
+    // name that is no release's, base/tzdata_release.h).
     const std::string& Version() const { return version_; }
     // Where the files come from, e.g. "/usr/share/zoneinfo" or "built in".
     std::string Source() const { return files_->Name(); }

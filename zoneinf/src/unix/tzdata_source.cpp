@@ -1,7 +1,7 @@
 #include "tzdb/tzdata_source.h"
 
 #include "base/errors.h"
-#include "registry/definitions_trace.h"
+#include "base/tzdata_release.h"
 #include "base/messages.h"
 #include "unix/descriptor_io.h"
 #include "unix/private_folder.h"
