@@ -24,11 +24,9 @@ int CurrentYear()
 
 TzDatabase OpenDatabase(const Options& options)
 {
-#ifndef _WIN32
     if (!options.tzdataSource.empty()) {
         return TzDatabase(CompileTzdataSource(options.tzdataSource));
     }
-#endif
     if (options.zoneinfo.empty()) {
         if (std::shared_ptr<const ZoneFiles> builtIn = OpenBuiltInZoneFiles()) {
             return TzDatabase(std::move(builtIn));

@@ -21,13 +21,7 @@ int main(int argc, char** argv)
 {
     UseUsersLanguage();
     try {
-        std::vector<std::string> arguments = ProgramArguments(argc, argv);
-        std::vector<char*> pointers;
-        for (std::string& argument : arguments) {
-            pointers.push_back(argument.data());
-        }
-        pointers.push_back(nullptr);
-        const Options options = ParseOptions(int(arguments.size()), pointers.data());
+        const Options options = ParseOptions(ProgramArguments(argc, argv));
         UseUtf8Output(options.utf8Output);
         if (options.help) {
             WriteStandardOutput(_(kUsage));

@@ -1,13 +1,13 @@
 #include "commands/options.h"
 
 #include "base/errors.h"
-#include "base/tzdata_release.h"
-#include "registry/registry_vocabulary.h"
 #include "base/messages.h"
+#include "base/tzdata_release.h"
+#include "commands/option_parser.h"
+#include "registry/registry_vocabulary.h"
+#include "tzdb/tzdata_source.h"
 
 #include <charconv>
-#include <getopt.h>
-#include <string_view>
 #include <vector>
 
 namespace zoneinf {
@@ -87,57 +87,15 @@ const char* const kUsage =
 
 namespace {
 
-int ParseYear(const char* option, const char* text)
+int ParseYear(const char* option, const std::string& text)
 {
     int year = 0;
-    const char* end = text + std::char_traits<char>::length(text);
-    const auto [last, error] = std::from_chars(text, end, year);
+    const char* end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, year);
     if (error != std::errc() || last != end || year < 1800 || year > 2500) {
         throw Failure(kExitUsage, Fill(_("invalid %1 year '%2' (1800 to 2500)"), {option, text}));
     }
     return year;
-}
-
-// What is wrong with the option getopt stopped at, named as it was given:
-// getopt_long reports a long option by its short equivalent and leaves
-// ambiguity to its own message, which opterr = 0 silences.
-std::string OptionError(int result, char** argv, const option* longOptions)
-{
-    const char* last = optind > 0 ? argv[optind - 1] : "";
-    std::string given = last;
-    const bool isLong = given.rfind("--", 0) == 0 && given.size() > 2;
-    std::vector<const option*> matches;
-    if (isLong) {
-        given = given.substr(0, given.find('='));
-        for (const option* candidate = longOptions; candidate->name; ++candidate) {
-            if (std::string("--") + candidate->name == given) {
-                matches = {candidate};
-                break;
-            }
-            if (std::string("--").append(candidate->name).rfind(given, 0) == 0) {
-                matches.push_back(candidate);
-            }
-        }
-    }
-    // A long option errs with optopt 0 or its own value; anything else is
-    // a short option inside the argument getopt is still reading.
-    if (isLong && (optopt == 0 || (!matches.empty() && matches.front()->val == optopt))) {
-        if (matches.size() > 1) {
-            std::string possibilities;
-            for (const option* match : matches) {
-                possibilities += std::string(" '--") + match->name + "'";
-            }
-            return Fill(_("option '%1' is ambiguous; possibilities:%2"), {given, possibilities});
-        }
-        if (matches.empty()) {
-            return Fill(_("unrecognized option '%1'"), {given});
-        }
-        const std::string name = std::string("--") + matches.front()->name;
-        return Fill(result == ':' ? _("option '%1' requires an argument") : _("option '%1' doesn't allow an argument"),
-                    {name});
-    }
-    const std::string name = std::string("-") + char(optopt);
-    return Fill(result == ':' ? _("option '%1' requires an argument") : _("unrecognized option '%1'"), {name});
 }
 
 enum LongOnly {
@@ -180,109 +138,97 @@ void AddZones(Options& options, const std::string& list)
 
 }  // namespace
 
-Options ParseOptions(int argc, char** argv)
+Options ParseOptions(const std::vector<std::string>& arguments)
 {
-    static const option longOptions[] = {
-        {"all", no_argument, nullptr, 'a'},
-        {"output", required_argument, nullptr, 'o'},
-        {"from", required_argument, nullptr, kFrom},
-        {"to", required_argument, nullptr, kTo},
-        {"approximate", no_argument, nullptr, kApproximate},
-        {"windows-key", required_argument, nullptr, kWindowsKey},
-        {"zoneinfo", required_argument, nullptr, kZoneinfo},
-        {"tzdata-source", required_argument, nullptr, kTzdataSource},
-        {"windows-zones", required_argument, nullptr, kWindowsZones},
+    static const OptionSpec kOptions[] = {
+        {"all", 'a', OptionSpec::kNone, 'a'},
+        {"output", 'o', OptionSpec::kRequired, 'o'},
+        {"from", 0, OptionSpec::kRequired, kFrom},
+        {"to", 0, OptionSpec::kRequired, kTo},
+        {"approximate", 0, OptionSpec::kNone, kApproximate},
+        {"windows-key", 0, OptionSpec::kRequired, kWindowsKey},
+        {"zoneinfo", 0, OptionSpec::kRequired, kZoneinfo},
+        {"tzdata-source", 0, OptionSpec::kRequired, kTzdataSource},
+        {"windows-zones", 0, OptionSpec::kRequired, kWindowsZones},
         // --check=FILE, the older form, is still taken.
-        {"check", optional_argument, nullptr, 'c'},
-        {"json", no_argument, nullptr, kJson},
-        {"zones", required_argument, nullptr, kZones},
-        {"compliance", no_argument, nullptr, kCompliance},
-        {"output-encoding", required_argument, nullptr, kOutputEncoding},
-        {"undo", required_argument, nullptr, kUndo},
-        {"since", required_argument, nullptr, kSince},
-        {"label", optional_argument, nullptr, kLabel},
-        {"verbose", no_argument, nullptr, 'v'},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},
-        {nullptr, 0, nullptr, 0},
+        {"check", 'c', OptionSpec::kOptional, 'c'},
+        {"json", 0, OptionSpec::kNone, kJson},
+        {"zones", 0, OptionSpec::kRequired, kZones},
+        {"compliance", 0, OptionSpec::kNone, kCompliance},
+        {"output-encoding", 0, OptionSpec::kRequired, kOutputEncoding},
+        {"undo", 0, OptionSpec::kRequired, kUndo},
+        {"since", 0, OptionSpec::kRequired, kSince},
+        {"label", 0, OptionSpec::kOptional, kLabel},
+        {"verbose", 'v', OptionSpec::kNone, 'v'},
+        {"help", 'h', OptionSpec::kNone, 'h'},
+        {"version", 'V', OptionSpec::kNone, 'V'},
     };
     Options options;
-    opterr = 0;
-    optind = 1;
-    for (;;) {
-        const int c = getopt_long(argc, argv, ":ao:c::vhV", longOptions, nullptr);
-        if (c == -1) {
-            break;
-        }
+    OptionReader reader(arguments, kOptions);
+    while (const std::optional<FoundOption> found = reader.Next()) {
+        const int c = found->id;
+        const std::string value = found->value.value_or("");
         switch (c) {
         case 'a': options.all = true; break;
         case 'o':
-            if (*optarg == '\0') {
+            if (value.empty()) {
                 throw Failure(kExitUsage, _("-o needs a FILE: an empty name names none"));
             }
-            options.output = optarg;
+            options.output = value;
             break;
-        case kFrom: options.from = ParseYear("--from", optarg); break;
-        case kTo: options.to = ParseYear("--to", optarg); break;
+        case kFrom: options.from = ParseYear("--from", value); break;
+        case kTo: options.to = ParseYear("--to", value); break;
         case kApproximate: options.approximate = true; break;
-        case kWindowsKey: options.windowsKey = optarg; break;
+        case kWindowsKey: options.windowsKey = value; break;
         case kZoneinfo:
         case kWindowsZones:
         case kTzdataSource:
-            if (*optarg == '\0') {
+            if (value.empty()) {
                 throw Failure(kExitUsage, Fill(_("option '%1' requires an argument"),
                                                {c == kZoneinfo ? "--zoneinfo" : c == kWindowsZones ? "--windows-zones"
                                                                                                   : "--tzdata-source"}));
             }
-            (c == kZoneinfo ? options.zoneinfo : c == kWindowsZones ? options.windowsZones : options.tzdataSource) = optarg;
+            (c == kZoneinfo ? options.zoneinfo : c == kWindowsZones ? options.windowsZones : options.tzdataSource) = value;
             break;
         case 'c':
             options.check = true;
-            if (optarg) {
-                options.checkFiles.emplace_back(optarg);
+            if (found->value) {
+                options.checkFiles.push_back(value);
             }
             break;
         case kJson: options.json = true; break;
-        case kZones: AddZones(options, optarg); break;
+        case kZones: AddZones(options, value); break;
         case kCompliance: options.compliance = true; break;
         case kOutputEncoding:
-            if (std::string_view(optarg) != "auto" && std::string_view(optarg) != "utf-8") {
-                throw Failure(kExitUsage, Fill(_("invalid --output-encoding '%1' (auto or utf-8)"), {optarg}));
+            if (value != "auto" && value != "utf-8") {
+                throw Failure(kExitUsage, Fill(_("invalid --output-encoding '%1' (auto or utf-8)"), {value}));
             }
-            options.utf8Output = std::string_view(optarg) == "utf-8";
+            options.utf8Output = value == "utf-8";
             break;
-        case kUndo: options.undo = optarg; break;
+        case kUndo: options.undo = value; break;
         case kSince:
-            if (!IsTzdataRelease(optarg)) {
-                throw Failure(kExitUsage, Fill(_("invalid --since release '%1' (a year and letters, as in 2026f)"), {optarg}));
+            if (!IsTzdataRelease(value)) {
+                throw Failure(kExitUsage, Fill(_("invalid --since release '%1' (a year and letters, as in 2026f)"), {value}));
             }
-            options.since = optarg;
+            options.since = value;
             break;
         case kLabel:
             options.label = true;
-            if (optarg) {
-                if (*optarg == '\0') {
+            if (found->value) {
+                if (value.empty()) {
                     throw Failure(kExitUsage, Fill(_("option '%1' requires an argument"), {"--label="}));
                 }
-                options.labelExport = optarg;
+                options.labelExport = value;
             }
             break;
         case 'v': options.verbose = true; break;
         case 'h': options.help = true; break;
         case 'V': options.version = true; break;
-        default:
-            throw Failure(kExitUsage, OptionError(c, argv, longOptions));
         }
     }
-    for (int i = optind; i < argc; ++i) {
-        options.zones.emplace_back(argv[i]);
-    }
+    options.zones = reader.Operands();
     if (!options.tzdataSource.empty()) {
-#ifdef _WIN32
-        // zic, which compiles the release, is a Linux program.
-        throw Failure(kExitUsage, _("--tzdata-source is for the Linux zoneinf: compile the release there, or "
-                                    "rebuild zoneinf.exe with it (scripts/build-zoneinf-exe.sh)"));
-#endif
+        RequireTzdataSourceSupport();
         if (!options.zoneinfo.empty()) {
             throw Failure(kExitUsage, _("--tzdata-source and --zoneinfo both name the database: give one"));
         }

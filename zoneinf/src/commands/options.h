@@ -37,9 +37,10 @@ struct Options {
     bool version = false;
 };
 
-// Throws Failure (kExitUsage) with a message for a bad command line.
-// Options and operands come in any order, as GNU tools take them.
-Options ParseOptions(int argc, char** argv);
+// `arguments` as main() has them, the program's name first. Throws
+// Failure (kExitUsage) with a message for a bad command line. Options and
+// operands come in any order, as GNU tools take them.
+Options ParseOptions(const std::vector<std::string>& arguments);
 
 // The years to write or check: --from/--to, or the defaults of each mode
 // (1970-2037 for an INF, this year to 2037 for a check).

@@ -28,4 +28,8 @@ inline constexpr const char* kReleaseDataFiles[] = {"africa",   "antarctica",   
 // or no data, zic failing or taking over a minute.
 std::shared_ptr<const ZoneFiles> CompileTzdataSource(const std::string& name);
 
+// Throws Failure (kExitUsage) in a build that compiles no release
+// (zoneinf.exe, win/tzdata_source.cpp); returns elsewhere.
+void RequireTzdataSourceSupport();
+
 }  // namespace zoneinf

@@ -442,4 +442,8 @@ std::shared_ptr<const ZoneFiles> CompileTzdataSource(const std::string& name)
     return std::make_shared<CompiledRelease>(name, std::move(files));
 }
 
+void RequireTzdataSourceSupport()
+{
+}
+
 }  // namespace zoneinf
