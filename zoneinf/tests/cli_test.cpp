@@ -74,6 +74,9 @@ TEST(CommandLine, ExitStatusesAndMessages)
         {"--all=x", 2, "", "zoneinf: option '--all' doesn't allow an argument\n"},
         {"--w x UTC", 2, "", "zoneinf: option '--w' is ambiguous; possibilities: '--windows-key' '--windows-zones'\n"},
         {"UTC -aq", 2, "", "zoneinf: unrecognized option '-q'\n"},
+        {"-ao", 2, "", "zoneinf: option '-o' requires an argument\n"},
+        {"--fr 2026 UTC --to=2026 -o/dev/stdout", 0, "; Years 2026 to 2026: ", ""},
+        {"-- -a", 2, "", "zoneinf: unknown time zone '-a'"},
         {"--check " + wineExport + " --to 2020", 2, "", "zoneinf: --to 2020 is before 20"},
         {"\"$(printf 'No\\nSuch\\033[2K')\"", 2, "",
          "zoneinf: unknown time zone 'No\\nSuch\\x1b[2K' in " + testing::SystemZoneinfo() +
