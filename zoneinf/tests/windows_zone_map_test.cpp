@@ -76,7 +76,7 @@ TEST(Mapping, EntriesAnInfCannotCarryAreRefused)
         {"a backslash", {{runKey, "001", "UTC"}}, "no Windows key name"},
         {"a quote", {{"A\\\" B", "001", "UTC"}}, "no Windows key name"},
         {"a percent sign", {{"A%B%", "001", "UTC"}}, "no Windows key name"},
-        {"an escape character", {{"A\\u001b[2JB", "001", "UTC"}}, "'A\\x1B[2JB' is no Windows key name"},
+        {"an escape character", {{"A\\u001b[2JB", "001", "UTC"}}, "'A\\x1b[2JB' is no Windows key name"},
         {"128 characters", {{std::string(128, 'K'), "001", "UTC"}}, "1 to 127 characters"},
         {"no key", {{"", "001", "UTC"}}, "no Windows key name"},
         {"no territory 001", {{"A", "PY", "UTC"}}, "'A' has no main zone (no territory 001)"},

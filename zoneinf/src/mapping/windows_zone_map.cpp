@@ -1,6 +1,7 @@
 #include "mapping/windows_zone_map.h"
 
 #include "base/errors.h"
+#include "base/text_decoder.h"
 #include "registry/registry_vocabulary.h"
 #include "mapping/cldr_mapping_reader.h"
 #include "base/messages.h"
@@ -15,22 +16,6 @@
 namespace zoneinf {
 
 namespace {
-
-// A text from the file as a message can show it: bytes outside printable
-// ASCII as \xNN, long texts cut.
-std::string Shown(const std::string& text)
-{
-    std::string shown;
-    for (unsigned char c : text.substr(0, 80)) {
-        if (c < 0x20 || c > 0x7e || c == '\\') {
-            static const char kHex[] = "0123456789ABCDEF";
-            shown += std::string("\\x") + kHex[c >> 4] + kHex[c & 15];
-        } else {
-            shown += char(c);
-        }
-    }
-    return text.size() > 80 ? shown + "..." : shown;
-}
 
 bool IsTerritory(const std::string& text)
 {
@@ -72,10 +57,10 @@ WindowsZoneMap WindowsZoneMap::Parse(const std::string& bytes, const std::string
         };
         if (!IsWindowsKeyName(entry.windowsKey)) {
             refuse(Fill(_("'%1' is no Windows key name (printable ASCII, no \\, \" or %, 1 to %2 characters)"),
-                        {Shown(entry.windowsKey), std::to_string(kMaxKeyNameLength)}));
+                        {EscapeForTerminal(entry.windowsKey), std::to_string(kMaxKeyNameLength)}));
         }
         if (!IsTerritory(entry.territory)) {
-            refuse(Fill(_("'%1' is no territory (e.g. 001, PY)"), {Shown(entry.territory)}));
+            refuse(Fill(_("'%1' is no territory (e.g. 001, PY)"), {EscapeForTerminal(entry.territory)}));
         }
         if (!keysAndTerritories.emplace(entry.windowsKey, entry.territory).second) {
             refuse(Fill(_("'%1' is defined twice for territory %2"), {entry.windowsKey, entry.territory}));
@@ -84,7 +69,7 @@ WindowsZoneMap WindowsZoneMap::Parse(const std::string& bytes, const std::string
         std::istringstream zones(entry.zones);
         for (std::string zone; zones >> zone;) {
             if (!TzDatabase::IsZoneName(zone)) {
-                refuse(Fill(_("'%1' is no zone name (relative, without '..', of letters, digits and ._+-/)"), {Shown(zone)}));
+                refuse(Fill(_("'%1' is no zone name (relative, without '..', of letters, digits and ._+-/)"), {EscapeForTerminal(zone)}));
             }
             const auto [earlier, added] = keyOfZone.emplace(zone, entry.windowsKey);
             if (!added && earlier->second != entry.windowsKey) {
