@@ -1,5 +1,8 @@
 #include "base/messages.h"
 
+#include "base/text_decoder.h"
+#include "base/whole_file.h"
+
 #include <vector>
 
 namespace zoneinf {
@@ -18,6 +21,11 @@ std::string Fill(const std::string& pattern, std::initializer_list<std::string> 
         }
     }
     return text;
+}
+
+void WriteMessage(const std::string& message)
+{
+    WriteStandardError("zoneinf: " + EscapeForTerminal(message) + "\n");
 }
 
 }  // namespace zoneinf

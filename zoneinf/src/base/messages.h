@@ -24,6 +24,11 @@ const char* TranslatePlural(const char* singular, const char* plural, unsigned l
 // put them in its own order. Example: Fill("%1 is after %2", {"2030", "2020"}).
 std::string Fill(const std::string& pattern, std::initializer_list<std::string> values);
 
+// zoneinf's one way to speak on standard error, a failure, a warning or a
+// note alike, as zic's error() is: "zoneinf: MESSAGE" on a line of its
+// own, the message (which quotes the input) escaped for the terminal.
+void WriteMessage(const std::string& message);
+
 }  // namespace zoneinf
 
 // gettext's conventional markers, which xgettext looks for.

@@ -1,7 +1,6 @@
 #include "commands/check.h"
 
 #include "base/messages.h"
-#include "base/text_decoder.h"
 #include "base/whole_file.h"
 #include "check/checker.h"
 #include "check/fleet_check.h"
@@ -44,7 +43,7 @@ int RunCheck(const Options& options)
     Checker checker(database, map, years, {options.checkCurrentZone, options.checkKeys}, CurrentYear());
     // --compliance gives one value and nothing else to read.
     if (!options.compliance) {
-        WriteStandardError(FormatSharedKeyNotes(checker.Basis().sharedKeys));
+        WriteSharedKeyNotes(checker.Basis().sharedKeys);
     }
 
     RunReport report(checker.Basis(), inputs.size() > 1, options.json, options.verbose);
@@ -63,7 +62,7 @@ int RunCheck(const Options& options)
             report.Add(checked);
         },
         [&](const CheckInput& input, const Failure& failure) {
-            WriteStandardError("zoneinf: " + EscapeForTerminal(failure.what()) + "\n");
+            WriteMessage(failure.what());
             report.AddUnreadable(input.name, failure.what());
             summary.AddUnreadable();
             status = kExitUnreadableInput;

@@ -66,7 +66,7 @@ std::vector<std::pair<std::string, std::string>> ZonesToWrite(const Options& opt
             zones.emplace_back(key, database.CurrentName(mapped));
         }
         // Also refuses a mapping that names a zone the database lacks.
-        WriteStandardError(FormatSharedKeyNotes(SurveySharedKeys(*map, database, years, true)));
+        WriteSharedKeyNotes(SurveySharedKeys(*map, database, years, true));
         return zones;
     }
     for (const std::string& given : options.zones) {
@@ -147,10 +147,8 @@ void Label(const Options& options, std::vector<WindowsZone>& zones)
         if (snapshot) {
             display = ExportedDisplay(*snapshot, *options.labelExport, zone.windowsKey);
             if (!display) {
-                WriteStandardError("zoneinf: " +
-                                   Fill(_("%1 holds no Display of '%2': its label names the city of %3"),
-                                        {EscapeForTerminal(*options.labelExport), zone.windowsKey, zone.zoneName}) +
-                                   "\n");
+                WriteMessage(Fill(_("%1 holds no Display of '%2': its label names the city of %3"),
+                                  {*options.labelExport, zone.windowsKey, zone.zoneName}));
             }
         }
         zone.display = DisplayLabel(zone.records.ForYear(CurrentYear()), zone.zoneName, zone.windowsKey, display);
@@ -176,9 +174,7 @@ int RunGenerate(const Options& options)
     for (const auto& [key, zone] : ZonesToWrite(options, database, map ? &*map : nullptr, years)) {
         zones.push_back(BuildWindowsZone(database.Load(zone), zone, key, years, options.approximate));
         for (const YearOffsets& year : zones.back().approximated) {
-            WriteStandardError("zoneinf: " +
-                               Fill(_("approximated %1 (%2) %3"), {zone, key, DescribeChanges(year, Wording::kMessage)}) +
-                               "\n");
+            WriteMessage(Fill(_("approximated %1 (%2) %3"), {zone, key, DescribeChanges(year, Wording::kMessage)}));
         }
     }
     if (options.label) {

@@ -10,7 +10,6 @@
 #include "commands/generate.h"
 #include "commands/undo.h"
 #include "base/errors.h"
-#include "base/text_decoder.h"
 #include "base/messages.h"
 #include "commands/options.h"
 #include "base/whole_file.h"
@@ -39,14 +38,13 @@ int main(int argc, char** argv)
         }
         return RunGenerate(options);
     } catch (const Failure& failure) {
-        // Messages quote the input: escaped, one line whatever it holds.
-        WriteStandardError("zoneinf: " + EscapeForTerminal(failure.what()) + "\n");
+        WriteMessage(failure.what());
         if (failure.status() == kExitUsage) {
             WriteStandardError(std::string(_("Try 'zoneinf --help' for more information.")) + "\n");
         }
         return failure.status();
     } catch (const std::exception& error) {
-        WriteStandardError("zoneinf: " + EscapeForTerminal(error.what()) + "\n");
+        WriteMessage(error.what());
         return kExitUnreadableInput;
     }
 }

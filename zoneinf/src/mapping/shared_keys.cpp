@@ -1,7 +1,6 @@
 #include "mapping/shared_keys.h"
 
 #include "base/errors.h"
-#include "base/text_decoder.h"
 #include "base/messages.h"
 
 #include <algorithm>
@@ -108,7 +107,7 @@ std::string FormatAgreeingKeys(const std::vector<AgreeingKey>& keys, size_t show
 {
     std::string text;
     for (size_t i = 0; i < keys.size() && i < shown; ++i) {
-        text += (i == 0 ? "" : ", ") + Fill(_("'%1' from %2"), {EscapeForTerminal(keys[i].windowsKey), FormatInstant(keys[i].from)});
+        text += (i == 0 ? "" : ", ") + Fill(_("'%1' from %2"), {keys[i].windowsKey, FormatInstant(keys[i].from)});
     }
     if (keys.size() > shown) {
         text += Fill(TranslatePlural(" and %1 other", " and %1 others", keys.size() - shown),
@@ -161,25 +160,22 @@ std::string DifferingYears(const ZoneDisagreement& disagreement)
                : std::to_string(disagreement.firstYear) + "-" + std::to_string(disagreement.lastYear);
 }
 
-std::string FormatSharedKeyNotes(const std::vector<SharedKeyNote>& notes)
+void WriteSharedKeyNotes(const std::vector<SharedKeyNote>& notes)
 {
-    std::string text;
     for (const SharedKeyNote& note : notes) {
         std::string zones;
         for (size_t i = 0; i < note.differing.size(); ++i) {
             const ZoneDisagreement& differing = note.differing[i];
-            zones += (i == 0 ? "" : ", ") + Fill(_("%1 in %2"), {EscapeForTerminal(differing.zone), DifferingYears(differing)});
+            zones += (i == 0 ? "" : ", ") + Fill(_("%1 in %2"), {differing.zone, DifferingYears(differing)});
             if (!differing.keysThatAgree.empty()) {
                 zones += Fill(_(" (keys that agree: %1)"), {FormatAgreeingKeys(differing.keysThatAgree, kAgreeingKeysShown)});
             }
         }
-        text += "zoneinf: " + Fill(TranslatePlural("shared key '%1' follows %2; another of its zones differs: %3",
-                                                   "shared key '%1' follows %2; others of its zones differ: %3",
-                                                   note.differing.size()),
-                                   {EscapeForTerminal(note.windowsKey), EscapeForTerminal(note.mainZone), zones});
-        text += "\n";
+        WriteMessage(Fill(TranslatePlural("shared key '%1' follows %2; another of its zones differs: %3",
+                                          "shared key '%1' follows %2; others of its zones differ: %3",
+                                          note.differing.size()),
+                          {note.windowsKey, note.mainZone, zones}));
     }
-    return text;
 }
 
 }  // namespace zoneinf

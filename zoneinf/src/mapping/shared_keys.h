@@ -88,10 +88,11 @@ std::vector<SharedKeyNote> SurveySharedKeys(const WindowsZoneMap& map, const TzD
 // mapping is unreadable with this database.
 Failure MappedZoneMissing(const TzDatabase& database, const std::string& zone, const std::string& windowsKey);
 
-// "zoneinf: shared key 'Central Asia Standard Time' follows Asia/Bishkek;
-// these of its zones differ: Asia/Almaty in 2024-2037\n", one line a key,
-// with the keys that agree with a zone that differs to the end.
-std::string FormatSharedKeyNotes(const std::vector<SharedKeyNote>& notes);
+// On standard error, one message a key: "zoneinf: shared key 'Central
+// Asia Standard Time' follows Asia/Bishkek; these of its zones differ:
+// Asia/Almaty in 2024-2037", with the keys that agree with a zone that
+// differs to the end.
+void WriteSharedKeyNotes(const std::vector<SharedKeyNote>& notes);
 
 // "1970-2024", "2037": the years in which a zone differs.
 std::string DifferingYears(const ZoneDisagreement& disagreement);
