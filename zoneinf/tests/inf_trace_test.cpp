@@ -97,6 +97,7 @@ TEST(Label, OffsetOfThisYearAndWindowsOwnPlaceNames)
         {"Asia/Kathmandu --label", 0, "\"(UTC+05:45) Kathmandu\""},
         {"Europe/London --label", 0, "\"(UTC+00:00) London\""},
         {"Etc/UTC --label", 0, "\"(UTC) UTC\""},
+        {"Etc/UTC --windows-key 'Zero Standard Time' --label", 0, "\"(UTC+00:00) Zero Standard Time\""},
         {"America/Asuncion --label=" + machine, 0, "\"(UTC-03:00) Asunción\""},
         {"Etc/UTC --label=" + machine, 0, "\"(UTC) Coordinated Universal Time\""},
         {"Europe/London --label=" + machine, 0, "\"(UTC+00:00) London\""},
@@ -126,6 +127,8 @@ TEST(Label, OffsetOfThisYearAndWindowsOwnPlaceNames)
     const std::string plain = testing::RunOnTestDatabase("America/Asuncion").output;
     EXPECT_NE(plain.find("\"Display\",0x00000002,"), std::string::npos);
     EXPECT_EQ(plain.find("MUI_Display"), std::string::npos);
+    EXPECT_NE(testing::RunOnTestDatabase("Etc/UTC").output.find("\",\"Display\",0x00000002,\"(UTC) UTC\"\r\n"),
+              std::string::npos);
     EXPECT_NE(testing::RunOnTestDatabase("Europe/London --label=" + machine).errors.find("holds no Display of 'GMT Standard Time'"),
               std::string::npos);
 }

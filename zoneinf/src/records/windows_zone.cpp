@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "base/messages.h"
+#include "base/text_decoder.h"
 #include "records/record_builder.h"
 #include "records/record_evaluator.h"
 
@@ -57,9 +58,10 @@ std::string DescribeChanges(const YearOffsets& year, Wording wording)
 std::string DisplayLabel(const TziRecord& record, const std::string& zoneName, const std::string& windowsKey,
                          const std::optional<std::string>& windowsDisplay)
 {
-    const bool etc = zoneName.rfind("Etc/", 0) == 0;
-    std::string names = etc ? windowsKey : CityOf(zoneName);
-    bool utcAlone = etc;
+    std::string names = zoneName.rfind("Etc/", 0) == 0 ? windowsKey : CityOf(zoneName);
+    // Windows writes zero "(UTC)" for its key UTC alone, "(UTC+00:00)" for
+    // the others ("(UTC+00:00) Dublin, Edinburgh, Lisbon, London").
+    bool utcAlone = EqualNoCase(windowsKey, "UTC");
     if (windowsDisplay) {
         const std::string& display = *windowsDisplay;
         const size_t close = display.find(") ");
@@ -109,7 +111,7 @@ WindowsZone BuildWindowsZone(const ZoneTimeline& timeline, const std::string& zo
     for (int year = years.last + 1; year <= years.last + 28 && zone.futureExact; ++year) {
         zone.futureExact = EvaluateYear(zone.records.tzi, year) == timeline.Year(year);
     }
-    zone.display = DisplayOffset(zone.records.tzi) + " " + CityOf(zoneName);
+    zone.display = DisplayLabel(zone.records.tzi, zoneName, windowsKey, std::nullopt);
     zone.standardName = windowsKey;
     zone.daylightName = DaylightNameOf(windowsKey);
     return zone;

@@ -32,12 +32,13 @@ struct WindowsZone {
 WindowsZone BuildWindowsZone(const ZoneTimeline& timeline, const std::string& zoneName,
                              const std::string& windowsKey, YearRange years, bool approximate);
 
-// The label Windows shows for a zone (--label): its standard offset in the
-// record, then place names. The names are Windows' own when `windowsDisplay`
-// (the key's Display on a machine) is given, after its "(UTC..) " prefix,
-// else the zone's city (the key's name for Etc/ zones). Zero is "(UTC)"
-// where Windows' label spells it so, or for an Etc/ zone, else
-// "(UTC+00:00)". Examples: "(UTC-03:00) Asunción", "(UTC+05:45) Kathmandu",
+// The label Windows shows for a zone (the INF's Display): its standard
+// offset in the record, then place names. The names are Windows' own when
+// `windowsDisplay` (the key's Display on a machine, --label=EXPORT) is
+// given, after its "(UTC..) " prefix, else the zone's city (the key's name
+// for Etc/ zones). Zero is "(UTC)" where Windows' label spells it so, or
+// for the key UTC, as Windows has it, else "(UTC+00:00)". Examples:
+// "(UTC-03:00) Asunción", "(UTC+05:45) Kathmandu", "(UTC-02:00) UTC-02",
 // "(UTC) Coordinated Universal Time".
 std::string DisplayLabel(const TziRecord& record, const std::string& zoneName, const std::string& windowsKey,
                          const std::optional<std::string>& windowsDisplay);
