@@ -243,34 +243,21 @@ std::optional<std::string> ReadFileWhole(const std::filesystem::path& path)
         ::close(descriptor);
         return std::nullopt;
     }
-    // Read in place, into room for the size the file says it has (none for
-    // a device or a pipe), grown as needed.
-    std::string bytes(known && S_ISREG(status.st_mode)
-                          ? std::min<size_t>(size_t(status.st_size), kMaxInputBytes) + 1
-                          : 65536,
-                      '\0');
-    bytes.replace(0, first->size(), *first);
-    size_t used = first->size();
-    for (;;) {
-        if (used == bytes.size()) {
-            bytes.resize(std::min(bytes.size() * 2, kMaxInputBytes + 1));
-        }
-        const ssize_t count = ::read(descriptor, bytes.data() + used, bytes.size() - used);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            ::close(descriptor);
-            bytes.resize(used);
-            return count == 0 ? std::optional(std::move(bytes)) : std::nullopt;
-        }
-        used += size_t(count);
-        if (used > kMaxInputBytes) {
-            ::close(descriptor);
-            throw UnreadableInput(path.string(), Fill(_("over %1 MiB, larger than any input of zoneinf"),
-                                                      {std::to_string(kMaxInputBytes >> 20)}));
-        }
+    // Room for the size the file says it has (none for a device or a pipe).
+    std::string bytes = std::move(*first);
+    if (known && S_ISREG(status.st_mode)) {
+        bytes.reserve(std::min<size_t>(size_t(status.st_size), kMaxInputBytes) + 1);
     }
+    const bool read = ReadAll(descriptor, bytes, kMaxInputBytes);
+    ::close(descriptor);
+    if (!read) {
+        return std::nullopt;
+    }
+    if (bytes.size() > kMaxInputBytes) {
+        throw UnreadableInput(path.string(), Fill(_("over %1 MiB, larger than any input of zoneinf"),
+                                                  {std::to_string(kMaxInputBytes >> 20)}));
+    }
+    return bytes;
 }
 
 void WriteFileWhole(const std::string& path, const std::string& text)
