@@ -11,7 +11,9 @@
 
 namespace zoneinf {
 
-// The UTC year now.
+// The UTC year now, or the year ZONEINF_TEST_YEAR names in the environment
+// (1800 to 2500; anything else is ignored): the tests' runs keep a year of
+// their own whatever the clock says.
 int CurrentYear();
 
 // --zoneinfo, or --tzdata-source's release compiled, or the release built
