@@ -1,5 +1,6 @@
 // --check: a real export (Wine 8's own Time Zones key, exported with
-// Wine's reg), broken copies of it, and the INFs zoneinf writes. Verdicts
+// Wine's reg, cut to the tests' keys), broken copies of it, and the INFs
+// zoneinf writes. Verdicts
 // are checked on the tests' own database, whose facts stay put; what
 // depends on the mapping alone (which keys are checked, which absent), on
 // the system's database with CLDR's whole mapping.
@@ -18,27 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const std::string kWineExport = testing::ReadBytes(ZONEINF_WINE_EXPORT);
-
-// The export is ASCII once decoded, so its copies are edited as text.
-std::string Utf16ToText(const std::string& bytes)
-{
-    std::string text;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
-        text += bytes[i];
-    }
-    return text;
-}
-
-std::string TextToUtf16(const std::string& text, bool byteOrderMark = true)
-{
-    std::string bytes = byteOrderMark ? "\xFF\xFE" : "";
-    for (char c : text) {
-        bytes += c;
-        bytes += '\0';
-    }
-    return bytes;
-}
+const std::string& kWineExport = testing::WineExport();
 
 std::string Replace(std::string text, const std::string& from, const std::string& to)
 {
@@ -79,7 +60,7 @@ TEST(Check, FlagsWinesStaleParaguayRecord)
 {
     const CheckReport report = Check(kWineExport);
     EXPECT_EQ(report.format, "reg export (UTF-16)");
-    EXPECT_EQ(report.zones.size(), 139u);
+    EXPECT_EQ(report.zones.size(), size_t(testing::kWineExportKeys));
     const ZoneCheck& paraguay = Find(report, "Paraguay Standard Time");
     EXPECT_EQ(paraguay.status, ZoneCheck::kDiffers);
     EXPECT_EQ(paraguay.zone, "America/Asuncion");
@@ -109,11 +90,11 @@ TEST(Check, FlagsWinesStaleParaguayRecord)
                   " unchecked\n");
     EXPECT_EQ(report.Checked(), int(testing::TestMapping().MainZones().size())) << "Wine has every key of the tests' mapping";
     // CLDR's mapping names a zone for each of Wine's keys.
-    EXPECT_EQ(CheckAgainstCldr(kWineExport).Checked(), 139);
+    EXPECT_EQ(CheckAgainstCldr(kWineExport).Checked(), testing::kWineExportKeys);
 
     const auto json = Json(report);
     EXPECT_EQ(json["checked"], report.Checked());
-    EXPECT_EQ(json["zones"].size(), 139u);
+    EXPECT_EQ(json["zones"].size(), size_t(testing::kWineExportKeys));
     for (const auto& zone : json["zones"]) {
         if (zone["windowsKey"] == "Paraguay Standard Time") {
             EXPECT_EQ(zone["status"], "differs");
@@ -128,7 +109,7 @@ TEST(Check, FlagsWinesStaleParaguayRecord)
 
 TEST(Check, ReadsTheOlderAnsiFormAndUtf8Alike)
 {
-    const std::string text = Utf16ToText(kWineExport);
+    const std::string text = testing::TextOf(kWineExport);
     const CheckReport unicode = Check(kWineExport);
     for (const std::string& copy :
          {Replace(text, "Windows Registry Editor Version 5.00", "REGEDIT4"), "\xEF\xBB\xBF" + text}) {
@@ -143,7 +124,7 @@ TEST(Check, ReadsTheOlderAnsiFormAndUtf8Alike)
 
 TEST(Check, MalformedRecordsAreReportedAndTheRestChecked)
 {
-    const std::string text = Utf16ToText(kWineExport);
+    const std::string text = testing::TextOf(kWineExport);
     const std::string paraguay = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time "
                                  "Zones\\Paraguay Standard Time";
     const size_t tzi = text.find("\"TZI\"=hex:f0,00,00,00", text.find(paraguay));
@@ -167,7 +148,7 @@ TEST(Check, MalformedRecordsAreReportedAndTheRestChecked)
     const CheckReport original = Check(kWineExport);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const CheckReport report = Check(TextToUtf16(c.copy));
+        const CheckReport report = Check(testing::Utf16File(c.copy));
         const ZoneCheck& zone = Find(report, "Paraguay Standard Time");
         EXPECT_EQ(zone.status, ZoneCheck::kMalformed);
         EXPECT_EQ(zone.problem, c.problem);
@@ -179,7 +160,7 @@ TEST(Check, MalformedRecordsAreReportedAndTheRestChecked)
 
 TEST(Check, UnreadableFilesGetOneClearLine)
 {
-    const std::string text = Utf16ToText(kWineExport);
+    const std::string text = testing::TextOf(kWineExport);
     const size_t middle = text.find("\\\r\n", text.size() / 2);
     const struct {
         const char* what;
@@ -188,11 +169,11 @@ TEST(Check, UnreadableFilesGetOneClearLine)
     } cases[] = {
         {"cut in a UTF-16 character", kWineExport.substr(0, kWineExport.size() / 2 * 2 - 1), "truncated"},
         {"cut in the middle of a line", kWineExport.substr(0, kWineExport.size() - 40), "truncated"},
-        {"cut after a continued line", TextToUtf16(text.substr(0, middle + 3)), "truncated"},
-        {"UTF-16 without its byte-order mark", TextToUtf16(text, false), "byte-order mark"},
-        {"UTF-16 that is no export", TextToUtf16("hello\r\n"), "no registry export"},
+        {"cut after a continued line", testing::Utf16File(text.substr(0, middle + 3)), "truncated"},
+        {"UTF-16 without its byte-order mark", testing::Utf16File(text, false), "byte-order mark"},
+        {"UTF-16 that is no export", testing::Utf16File("hello\r\n"), "no registry export"},
         {"neither export nor INF", "hello\r\n", "neither a registry export"},
-        {"a key left open", TextToUtf16(Replace(text, "Time Zones\\Paraguay Standard Time]",
+        {"a key left open", testing::Utf16File(Replace(text, "Time Zones\\Paraguay Standard Time]",
                                                 "Time Zones\\Paraguay Standard Time")),
          "closing ']'"},
     };
@@ -212,16 +193,17 @@ TEST(Check, UnreadableFilesGetOneClearLine)
 
 TEST(Check, UnmappedKeysAreCountedAsUnchecked)
 {
-    const std::string text = Utf16ToText(kWineExport) +
+    const std::string text = testing::TextOf(kWineExport) +
                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\"
                              "Nowhere Standard Time]\r\n\"TZI\"=hex:00\r\n\r\n";
-    const CheckReport report = CheckAgainstCldr(TextToUtf16(text));
+    const CheckReport report = CheckAgainstCldr(testing::Utf16File(text));
     EXPECT_EQ(Find(report, "Nowhere Standard Time").status, ZoneCheck::kUnchecked);
     EXPECT_EQ(FormatReport(report, false).find("Nowhere"), std::string::npos);
     EXPECT_NE(FormatReport(report, true).find("Nowhere Standard Time  unchecked: CLDR maps no zone to it\n"),
               std::string::npos);
-    EXPECT_NE(FormatReport(report, false).find("139 zones checked, "), std::string::npos);
-    EXPECT_NE(FormatReport(report, false).find(" as close as Windows allows, 1 unchecked\n"), std::string::npos);
+    EXPECT_NE(FormatReport(report, false).find(std::to_string(testing::kWineExportKeys) + " zones checked, "),
+              std::string::npos);
+    EXPECT_NE(FormatReport(report, false).find(" as close as Windows allows, 1 unchecked;"), std::string::npos);
 }
 
 // Records that differ only in years no record describes (Morocco's 2029 and
@@ -275,11 +257,11 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 
 TEST(Check, KeyNamesMatchWithoutRegardToCaseAndReachTheTerminalEscaped)
 {
-    const std::string text = ReplaceAll(Utf16ToText(kWineExport), "Time Zones\\Paraguay Standard Time",
+    const std::string text = ReplaceAll(testing::TextOf(kWineExport), "Time Zones\\Paraguay Standard Time",
                                         "Time Zones\\paraguay standard time") +
                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\"
                              "Evil\x1b[2K\r Time]\r\n\"TZI\"=hex:00\r\n\r\n";
-    const CheckReport report = Check(TextToUtf16(text));
+    const CheckReport report = Check(testing::Utf16File(text));
     const ZoneCheck& paraguay = Find(report, "paraguay standard time");
     EXPECT_EQ(paraguay.status, ZoneCheck::kDiffers);
     EXPECT_EQ(paraguay.zone, "America/Asuncion");
@@ -289,12 +271,12 @@ TEST(Check, KeyNamesMatchWithoutRegardToCaseAndReachTheTerminalEscaped)
 
 TEST(Check, APartialExportCountsTheMappedKeysItLacks)
 {
-    const std::string text = Utf16ToText(kWineExport);
-    // Cut at a line end, before the keys from "W" on: a file that reads well.
-    const size_t cut = text.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\W");
+    const std::string text = testing::TextOf(kWineExport);
+    // Cut at a line end, before the keys from "P" on: a file that reads well.
+    const size_t cut = text.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\P");
     ASSERT_NE(cut, std::string::npos);
-    const CheckReport whole = CheckAgainstCldr(kWineExport);
-    const CheckReport partial = CheckAgainstCldr(TextToUtf16(text.substr(0, cut)));
+    const CheckReport whole = Check(kWineExport);
+    const CheckReport partial = Check(testing::Utf16File(text.substr(0, cut)));
     EXPECT_EQ(whole.absent, 0);
     EXPECT_GT(partial.absent, 5);
     EXPECT_EQ(partial.absent - whole.absent, int(whole.zones.size() - partial.zones.size()) -
@@ -311,11 +293,7 @@ TEST(Check, InfsReadAsSetupApiReadsThem)
 {
     const std::string inf = testing::ReadBytes(std::string(ZONEINF_SOURCE_DIR) + "/tests/fuzz/seeds/exports/paraguay.inf");
     const std::string key = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\Paraguay Standard Time";
-    std::string utf16 = "\xFF\xFE";
-    for (char c : inf) {
-        utf16 += c;
-        utf16 += '\0';
-    }
+    const std::string utf16 = testing::Utf16File(inf);
     const struct {
         const char* what;
         std::string bytes;
@@ -348,7 +326,7 @@ TEST(Check, InfsReadAsSetupApiReadsThem)
 TEST(Check, TruncatedInfsAndBrokenLinesAreNamedByTheirPhysicalLine)
 {
     const std::string inf = testing::ReadBytes(std::string(ZONEINF_SOURCE_DIR) + "/tests/fuzz/seeds/exports/paraguay.inf");
-    const std::string text = Utf16ToText(kWineExport);
+    const std::string text = testing::TextOf(kWineExport);
     const struct {
         const char* what;
         std::string bytes;
@@ -359,7 +337,7 @@ TEST(Check, TruncatedInfsAndBrokenLinesAreNamedByTheirPhysicalLine)
          "line 14: truncated or incomplete: no section [TimeZones.AddReg]"},
         {"a quote left open", ReplaceAll(inf, "\"TZI\"", "\"TZI"), "line 23: a quoted string without its closing quote"},
         {"an export's bad line after a continued one",
-         TextToUtf16(Replace(text, "\"Display\"=", "\"Display\"\\\r\n=\\\r\n\r\nbroken")), "not a registry value"},
+         testing::Utf16File(Replace(text, "\"Display\"=", "\"Display\"\\\r\n=\\\r\n\r\nbroken")), "not a registry value"},
     };
     for (const auto& c : cases) {
         try {

@@ -22,7 +22,7 @@ using testing::RunZoneinf;
 // database and mapping, whose zones' facts the case names.
 TEST(CommandLine, ExitStatusesAndMessages)
 {
-    const std::string wineExport = ZONEINF_WINE_EXPORT;
+    const std::string& wineExport = testing::kWineExportFile;
     const struct {
         std::string arguments;
         int status;
@@ -31,7 +31,7 @@ TEST(CommandLine, ExitStatusesAndMessages)
         bool own = false;
     } cases[] = {
         {"--help", 0, "Usage: zoneinf [OPTION]... ZONE...", ""},
-        {"--version", 0, "zoneinf 1.0.0\ntzdata " + testing::SystemDatabase().Version() + " (", ""},
+        {"--version", 0, "zoneinf " ZONEINF_VERSION "\ntzdata " + testing::SystemDatabase().Version() + " (", ""},
         // The mapping is the program's own: it runs wherever it lies.
         {"--version", 0, "\nCLDR 48 (windowsZones.json, built in)\n", ""},
         {"--version", 0, "\ntzdata 2025test (" ZONEINF_TEST_DATABASE ")\nCLDR 48 (" ZONEINF_TEST_MAPPING ")\n", "", true},
@@ -149,10 +149,10 @@ TEST(CommandLine, SharedKeysCurrentNamesAndMappings)
         {"--all" + mapping("run.xml", "A\\..\\..\\Run", "UTC"), 3, "", "is no Windows key name"},
         {"--all" + mapping("climbs.xml", "A", "../../../etc/localtime"), 3, "", "is no zone name"},
         {"UTC" + mapping("utc.xml", "A", "Etc/UTC"), 0, ";   Etc/UTC -> A\r\n", ""},
-        {"--check " + std::string(ZONEINF_WINE_EXPORT) + " --json", 1, "\"cldr\": \"48\",", ""},
-        {"--check " + std::string(ZONEINF_WINE_EXPORT) + " --json", 1, "\"windowsKey\": \"Central Asia Standard Time\",\n"
+        {"--check " + testing::kWineExportFile + " --json", 1, "\"cldr\": \"48\",", ""},
+        {"--check " + testing::kWineExportFile + " --json", 1, "\"windowsKey\": \"Central Asia Standard Time\",\n"
          "      \"mainZone\": \"Asia/Bishkek\",", "zoneinf: shared key 'Central Asia Standard Time'", true},
-        {"--check " + std::string(ZONEINF_WINE_EXPORT) + " --json --from 2026", 1,
+        {"--check " + testing::kWineExportFile + " --json --from 2026", 1,
          "\"windowsKey\": \"Yukon Standard Time\",\n              \"mainZone\": \"America/Whitehorse\",\n"
          "              \"from\": \"2026-03-08T10:00:00Z\",",
          "America/Vancouver in 2026-2037 (keys that agree: 'Yukon Standard Time' from 2026-03-08T10:00:00Z, "
@@ -195,13 +195,12 @@ TEST(CommandLine, OutputFileIsWrittenWholeOrNotAtAll)
 
 // -o onto what is there: devices, FIFOs and sockets are written to, never
 // renamed over; links are followed; a file keeps its mode; a long name
-// works; a run stopped by a signal or a size limit leaves no temporary file.
+// works; a run stopped by a size limit leaves no temporary file (and one
+// stopped by a signal, HostileInput.SignalsDuringTheWrite).
 TEST(CommandLine, OutputNeverDamagesItsTarget)
 {
     const auto folder = testing::ScratchFolder("targets");
-    // The INF less its example command, which names the file.
-    const auto body = [](const std::string& inf) { return inf.substr(std::min(inf.size(), inf.find("[Version]"))); };
-    const std::string inf = body(RunZoneinf("UTC").output);
+    const std::string inf = testing::Body(RunZoneinf("UTC").output);
     const auto at = [&](const std::string& name) { return (folder / name).string(); };
     const bool root = ::geteuid() == 0;
     if (root) {
@@ -244,7 +243,7 @@ TEST(CommandLine, OutputNeverDamagesItsTarget)
         EXPECT_EQ(WEXITSTATUS(status), c.status);
         EXPECT_EQ(std::filesystem::symlink_status(at(c.target)).type(), c.type);
         if (!c.contentsOf.empty()) {
-            EXPECT_TRUE(body(testing::ReadBytes(at(c.contentsOf))) == inf) << "the INF, whole, in " << c.contentsOf;
+            EXPECT_TRUE(testing::Body(testing::ReadBytes(at(c.contentsOf))) == inf) << "the INF, whole, in " << c.contentsOf;
         }
         if (c.mode != 0) {
             struct stat status;
@@ -252,18 +251,11 @@ TEST(CommandLine, OutputNeverDamagesItsTarget)
             EXPECT_EQ(status.st_mode & 0777, c.mode);
         }
     }
-    // Interrupted as the file is made whole (strace stops the run at its fsync).
-    if (std::system("command -v strace >/dev/null") == 0) {
-        for (const char* signal : {"SIGINT", "SIGTERM", "SIGHUP"}) {
-            SCOPED_TRACE(signal);
-            const std::string command = std::string("strace -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=") +
-                                        signal + " " + testing::ZoneinfCommand() + " UTC -o " + at("interrupted");
-            EXPECT_NE(std::system(command.c_str()), 0);
-            EXPECT_FALSE(std::filesystem::exists(at("interrupted")));
-        }
-    }
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         EXPECT_NE(entry.path().filename().string().rfind(".zoneinf-", 0), 0u) << "a temporary file left";
+    }
+    if (!root) {
+        GTEST_SKIP() << "-o onto the devices null and full not tried: making device nodes needs root";
     }
 }
 
@@ -273,14 +265,10 @@ TEST(CommandLine, OutputNeverDamagesItsTarget)
 TEST(CommandLine, CheckOfSeveralFiles)
 {
     const auto folder = testing::ScratchFolder("fleet");
-    const std::string wine = ZONEINF_WINE_EXPORT;
+    const std::string& wine = testing::kWineExportFile;
     // Wine's export as UTF-8 text (it is ASCII), with the machine's own
     // zone as "reg export" of TimeZoneInformation appends it.
-    std::string text;
-    const std::string utf16 = testing::ReadBytes(wine);
-    for (size_t i = 2; i + 1 < utf16.size(); i += 2) {
-        text += utf16[i];
-    }
+    const std::string text = testing::TextOf(testing::WineExport());
     const std::string machine = (folder / "machine.reg").string();
     std::ofstream(machine, std::ios::binary)
         << text << "\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation]\r\n"

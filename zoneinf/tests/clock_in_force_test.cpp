@@ -15,28 +15,9 @@
 namespace zoneinf {
 namespace {
 
-const std::string kWineExport = testing::ReadBytes(ZONEINF_WINE_EXPORT);
+const std::string& kWineExport = testing::WineExport();
 const std::string kKey = "Romance Standard Time";  // agrees with the tests' database in Wine's export
-constexpr int kYear = 2026;
-
-std::string Decoded(const std::string& utf16)
-{
-    std::string text;
-    for (size_t i = 2; i + 1 < utf16.size(); i += 2) {
-        text += utf16[i];
-    }
-    return text;
-}
-
-std::string Utf16(const std::string& text)
-{
-    std::string bytes = "\xFF\xFE";
-    for (char c : text) {
-        bytes += c;
-        bytes += '\0';
-    }
-    return bytes;
-}
+constexpr int kYear = testing::kTestYear;
 
 std::string Hex(const std::uint8_t* bytes, size_t size)
 {
@@ -104,13 +85,13 @@ std::string Section(const InForce& in)
 
 CheckReport Check(const std::string& text, const CheckScope& scope)
 {
-    return CheckDefinitions(ReadDefinitions(Utf16(text), "test"), testing::TestDatabase(), testing::TestMapping(),
+    return CheckDefinitions(ReadDefinitions(testing::Utf16File(text), "test"), testing::TestDatabase(), testing::TestMapping(),
                             {kYear, 2037}, scope, kYear);
 }
 
 TEST(ClockInForce, StatesAndScopes)
 {
-    const std::string wine = Decoded(kWineExport);
+    const std::string wine = testing::TextOf(kWineExport);
     const CheckScope current{true, {}};
     const struct {
         const char* name;
@@ -130,9 +111,9 @@ TEST(ClockInForce, StatesAndScopes)
         {"values absent, as in Wine's own registry", wine + Section(With(&InForce::values, false)), current,
          ClockState::kNotExported, false, 1},
         {"values absent, a full check as before", wine + Section(With(&InForce::values, false)), {}, ClockState::kNotExported,
-         false /* Wine's Paraguay record is stale */, 139},
+         false /* Wine's Paraguay record is stale */, testing::kWineExportKeys},
         {"not re-selected fails a full check too", wine + Section(With(&InForce::daylightMonth, 4)), {},
-         ClockState::kNotReselected, false, 139},
+         ClockState::kNotReselected, false, testing::kWineExportKeys},
         {"no TimeZoneInformation", wine, current, ClockState::kNone, false, 0},
         {"two keys named, the stale Paraguay ignored", wine + Section(InForce()),
          {false, {"romance standard time", "Central Asia Standard Time"}}, ClockState::kInForce, true, 2},
@@ -166,10 +147,10 @@ TEST(ClockInForce, ComplianceAndJson)
 {
     const auto folder = testing::ScratchFolder("clock");
     const auto write = [&folder](const std::string& name, const std::string& text) {
-        std::ofstream(folder / name, std::ios::binary) << Utf16(text);
+        std::ofstream(folder / name, std::ios::binary) << testing::Utf16File(text);
         return (folder / name).string();
     };
-    const std::string wine = Decoded(kWineExport);
+    const std::string wine = testing::TextOf(kWineExport);
     const std::string inForce = write("in-force.reg", wine + Section(InForce()));
     const std::string stale = write("stale.reg", wine + Section(With(&InForce::daylightMonth, 4)));
     const struct {

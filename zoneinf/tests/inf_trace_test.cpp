@@ -14,27 +14,12 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <fstream>
 #include <regex>
 
 namespace zoneinf {
 namespace {
 
 const std::string kTimeZones = std::string("HKLM,\"") + kTimeZonesKey + "\\";
-
-// An INF's text, whether zoneinf wrote it in ASCII or UTF-16.
-std::string InfTextOf(const std::string& bytes)
-{
-    if (bytes.rfind("\xFF\xFE", 0) != 0) {
-        return bytes;
-    }
-    return Utf8FromUtf16Le(std::vector<std::uint8_t>(bytes.begin() + 2, bytes.end()));
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // A "reg export" file (UTF-16 LE) of Time Zones keys and their values.
 std::string RegExport(const std::vector<std::pair<std::string, std::string>>& keys)
@@ -43,8 +28,7 @@ std::string RegExport(const std::vector<std::pair<std::string, std::string>>& ke
     for (const auto& [key, values] : keys) {
         text += "[HKEY_LOCAL_MACHINE\\" + std::string(kTimeZonesKey) + "\\" + key + "]\r\n" + values + "\r\n";
     }
-    const std::vector<std::uint8_t> units = Utf16LeFromUtf8(text);
-    return "\xFF\xFE" + std::string(units.begin(), units.end() - 2);
+    return testing::Utf16File(text);
 }
 
 TEST(Trace, EachKeyHasItsOwnAndTheHeadKeepsEachMachinesZone)
@@ -54,7 +38,7 @@ TEST(Trace, EachKeyHasItsOwnAndTheHeadKeepsEachMachinesZone)
     const std::vector<std::pair<std::string, std::string>> zones = {
         {"America/Asuncion", "Paraguay Standard Time"}, {"Europe/Dublin", "GMT Standard Time"}, {"Etc/UTC", "UTC"}};
     ASSERT_EQ(testing::RunOnTestDatabase("America/Asuncion Europe/Dublin Etc/UTC --from 2000 -o " + inf).status, 0);
-    const std::string text = InfTextOf(testing::ReadBytes(inf));
+    const std::string text = testing::TextOf(testing::ReadBytes(inf));
     const std::optional<DefinitionsTraces> traces = DefinitionsTraceOf(ReadSnapshot(text, "zones.inf"));
     ASSERT_TRUE(traces);
     EXPECT_FALSE(traces->global);
@@ -84,7 +68,7 @@ TEST(Label, OffsetOfThisYearAndWindowsOwnPlaceNames)
 {
     const auto folder = testing::ScratchFolder("label");
     const std::string machine = (folder / "machine.reg").string();
-    WriteFile(machine, RegExport({{"Paraguay Standard Time", "\"Display\"=\"(UTC-04:00) Asunción\"\r\n"
+    testing::WriteBytes(machine, RegExport({{"Paraguay Standard Time", "\"Display\"=\"(UTC-04:00) Asunción\"\r\n"
                                                              "\"MUI_Display\"=\"@tzres.dll,-1871\"\r\n"},
                                   {"UTC", "\"Display\"=\"(UTC) Coordinated Universal Time\"\r\n"},
                                   {"Nepal Standard Time", "\"Display\"=dword:00000001\r\n"}}));
@@ -114,7 +98,7 @@ TEST(Label, OffsetOfThisYearAndWindowsOwnPlaceNames)
             EXPECT_EQ(run.output, "");
             continue;
         }
-        const std::string text = InfTextOf(run.output);
+        const std::string text = testing::TextOf(run.output);
         const std::regex display(std::regex_replace(kTimeZones, std::regex(R"([\\])"), R"(\\)") +
                                  R"re(([^"]+)","Display",0x00000000,(.*)\r\n)re");
         std::smatch found;
@@ -149,7 +133,7 @@ TEST(Undo, TakesBackOnlyItsKeysTraces)
          {definitions, {}},
          {TraceKeyPath("Paraguay Standard Time"), {value("TzdataRelease", "2025b")}},
          {TraceKeyPath("GMT Standard Time"), {value("TzdataRelease", "2026f")}}}};
-    const std::string undo = InfTextOf(WriteUndoInf(before, {"Paraguay Standard Time"}, "1.0.0"));
+    const std::string undo = testing::TextOf(WriteUndoInf(before, {"Paraguay Standard Time"}, "1.0.0"));
     const std::string delReg = undo.substr(0, undo.find("[Undo.AddReg]"));
     const std::string addReg = undo.substr(delReg.size());
     const std::string ownTrace = "HKLM,\"" + TraceKeyPath("Paraguay Standard Time") + "\"";
@@ -218,7 +202,7 @@ TEST(Since, KeyPassesOnlyWithATraceOfThatReleaseOrLater)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string inf = (folder / "zones.inf").string();
-        WriteFile(inf, c.inf);
+        testing::WriteBytes(inf, c.inf);
         const std::string since = c.since.empty() ? "" : " --since=" + c.since;
         const testing::Run text = testing::RunOnTestDatabase("--check " + inf + since);
         const testing::Run json = testing::RunOnTestDatabase("--check " + inf + since + " --json");

@@ -38,12 +38,6 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-// The INF less its example command, which names the file.
-std::string Body(const std::string& inf)
-{
-    return inf.substr(std::min(inf.size(), inf.find("[Version]")));
-}
-
 // Each name next to a clean file: its lines carry the escaped name as
 // their prefix, nothing else, and the one summary is the run's.
 TEST(HostileInput, NamesCannotForgeReportLines)
@@ -101,7 +95,7 @@ TEST(HostileInput, OutputOntoStreams)
     const auto folder = testing::ScratchFolder("streams");
     const auto at = [&](const std::string& name) { return (folder / name).string(); };
     const std::string zoneinf = "timeout 20 " + testing::ZoneinfCommand();
-    const std::string inf = Body(testing::RunZoneinf("UTC").output);
+    const std::string inf = testing::Body(testing::RunZoneinf("UTC").output);
     ASSERT_FALSE(inf.empty());
     ASSERT_EQ(::mkfifo(at("fifo").c_str(), 0600), 0);
     std::ofstream(at("kept")) << "old\n";
@@ -136,7 +130,7 @@ TEST(HostileInput, OutputOntoStreams)
         if (!c.file.empty()) {
             const std::string written = testing::ReadBytes(at(c.file));
             EXPECT_EQ(written.substr(0, c.before.size()), c.before);
-            EXPECT_TRUE(Body(written.substr(c.before.size())) == inf) << "the INF, whole, in " << c.file;
+            EXPECT_TRUE(testing::Body(written.substr(c.before.size())) == inf) << "the INF, whole, in " << c.file;
         }
         struct stat after {};
         ::stat(at("kept").c_str(), &after);
@@ -164,7 +158,7 @@ TEST(HostileInput, OutputOntoStreams)
     int status = 0;
     ::waitpid(child, &status, 0);
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_TRUE(Body(received) == inf) << "the INF, whole, through the socket";
+    EXPECT_TRUE(testing::Body(received) == inf) << "the INF, whole, through the socket";
 }
 
 // A signal as the output is made whole (strace stops the run at its fsync,
@@ -183,7 +177,8 @@ TEST(HostileInput, SignalsDuringTheWrite)
         bool written;
     } cases[] = {
         {"SIGUSR1", "", false}, {"SIGUSR2", "", false}, {"SIGALRM", "", false},  {"SIGPIPE", "", false},
-        {"SIGXCPU", "", false}, {"SIGVTALRM", "", false}, {"SIGTERM", "", false}, {"SIGHUP", "HUP", true},
+        {"SIGXCPU", "", false}, {"SIGVTALRM", "", false}, {"SIGTERM", "", false}, {"SIGINT", "", false},
+        {"SIGHUP", "", false},  {"SIGHUP", "HUP", true},
         {"SIGUSR1", "USR1", true},
     };
     for (const auto& c : cases) {

@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "base/text_decoder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -19,6 +21,31 @@ Instant At(const std::string& text)
     const auto time = hours{std::stoi(text.substr(11, 2))} + minutes{std::stoi(text.substr(14, 2))} +
                       seconds{std::stoi(text.substr(17, 2))};
     return sys_days{year{y} / month{m} / day{d}} + time;
+}
+
+const std::string& WineExport()
+{
+    static const std::string bytes = ReadBytes(kWineExportFile);
+    return bytes;
+}
+
+std::string TextOf(const std::string& bytes)
+{
+    if (bytes.rfind("\xFF\xFE", 0) != 0) {
+        return bytes;
+    }
+    return Utf8FromUtf16Le(std::vector<std::uint8_t>(bytes.begin() + 2, bytes.end()));
+}
+
+std::string Utf16File(const std::string& text, bool byteOrderMark)
+{
+    const std::vector<std::uint8_t> units = Utf16LeFromUtf8(text);
+    return (byteOrderMark ? "\xFF\xFE" : "") + std::string(units.begin(), units.end() - 2);
+}
+
+std::string Body(const std::string& inf)
+{
+    return inf.substr(std::min(inf.size(), inf.find("[Version]")));
 }
 
 namespace {
@@ -81,8 +108,9 @@ Run RunCommand(const std::string& zoneinf, const std::string& arguments, const s
 {
     const auto folder = ScratchFolder("run");
     const std::string out = (folder / "out").string(), err = (folder / "err").string();
-    const std::string command = "env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG " + environment + " " +
-                                zoneinf + " " + arguments + " >" + out + " 2>" + err;
+    const std::string command = "env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG ZONEINF_TEST_YEAR=" +
+                                std::to_string(kTestYear) + " " + environment + " " + zoneinf + " " + arguments + " >" +
+                                out + " 2>" + err;
     Run run;
     const int status = std::system(command.c_str());
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

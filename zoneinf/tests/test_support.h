@@ -49,6 +49,27 @@ inline const WindowsZoneMap& CldrMapping()
     return map;
 }
 
+// Wine 8's export of its Time Zones key, as its reg wrote it (UTF-16 with
+// its byte-order mark), cut to the keys of the tests' mapping and two more
+// it lacks (Dateline, Tonga): data/wine-8-time-zones.reg, the path and the
+// bytes.
+inline constexpr int kWineExportKeys = 35;
+inline const std::string kWineExportFile = ZONEINF_WINE_EXPORT;
+const std::string& WineExport();
+
+// A file's text: UTF-16 LE after its byte-order mark as UTF-8, any other
+// bytes as they are. And text as a UTF-16 LE file, as "reg export" and
+// zoneinf write one, with its mark unless told otherwise.
+std::string TextOf(const std::string& bytes);
+std::string Utf16File(const std::string& text, bool byteOrderMark = true);
+
+// An INF less its head, whose example command names the file.
+std::string Body(const std::string& inf);
+
+// The year zoneinf's runs take for this one (ZONEINF_TEST_YEAR), so that
+// what a test expects of "this year" holds whatever the clock says.
+inline constexpr int kTestYear = 2026;
+
 // "2024-03-24T03:00:00Z" as an instant.
 Instant At(const std::string& text);
 
@@ -68,9 +89,10 @@ struct Run {
 // zoneinf's path for a shell, with --zoneinfo when the system's database
 // is another tree (ZONEINF_TEST_SYSTEM_ZONEINFO).
 std::string ZoneinfCommand();
-// On the system's database and the built-in mapping, in the C locale
-// unless `environment` ("LANGUAGE=es LC_ALL=C.UTF-8") says otherwise, so
-// messages are English whatever the caller's locale.
+// In the year kTestYear, on the system's database and the built-in
+// mapping, in the C locale unless `environment` ("LANGUAGE=es
+// LC_ALL=C.UTF-8") says otherwise, so messages are English whatever the
+// caller's locale.
 Run RunZoneinf(const std::string& arguments, const std::string& environment = "LC_ALL=C");
 // On the tests' own database and mapping.
 Run RunOnTestDatabase(const std::string& arguments, const std::string& environment = "LC_ALL=C");

@@ -15,13 +15,13 @@
 namespace zoneinf {
 namespace {
 
-const std::string kWineExport = ZONEINF_WINE_EXPORT;
+const std::string& kWineExport = testing::kWineExportFile;
 const std::string kParaguay = std::string(kTimeZonesKey) + "\\Paraguay Standard Time";
 
 std::string Text(const std::string& utf16File)
 {
     EXPECT_EQ(utf16File.substr(0, 2), "\xFF\xFE");
-    return Utf8FromUtf16Le(std::vector<std::uint8_t>(utf16File.begin() + 2, utf16File.end()));
+    return testing::TextOf(utf16File);
 }
 
 RegistryValue Value(const std::string& name, std::uint32_t type, std::vector<std::uint8_t> data)
@@ -75,7 +75,7 @@ TEST(Undo, WritesEveryTypeExactlyOrRefuses)
 // values; DelReg removes what zoneinf's INF adds and the export lacks.
 TEST(Undo, ReadBackGivesTheExportsValues)
 {
-    const RegistrySnapshot before = ReadSnapshot(testing::ReadBytes(kWineExport), "export");
+    const RegistrySnapshot before = ReadSnapshot(testing::WineExport(), "export");
     const std::string undo = WriteUndoInf(before, {"Paraguay Standard Time", "GMT Standard Time"}, "1.0.0");
     const RegistrySnapshot after = ReadSnapshot(undo, "undo.inf");
     size_t compared = 0;
