@@ -118,7 +118,11 @@ std::string Utf16InfFile(const std::string& utf8);
 // comments that open it, then its head.
 class InfText {
 public:
-    void Line(const std::string& text = "") { text_ += text + "\r\n"; }
+    void Line(const std::string& text = "")
+    {
+        text_ += text;
+        text_ += "\r\n";
+    }
     void Comment(const std::string& text) { Line("; " + text); }
     // [Version] and a [DefaultInstall] section that deletes with the
     // section `<sections>.DelReg` and then adds with `<sections>.AddReg`
