@@ -10,10 +10,20 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <memory>
 
 namespace zoneinf {
 
 namespace {
+
+// An export's or an INF's text. Without a byte-order mark regedit's
+// version 5.00 is UTF-8; REGEDIT4 and INFs are ANSI, Windows-1252 on the
+// machines this serves.
+DecodedText Decoded(const std::string& bytes, const std::string& name)
+{
+    const bool unmarkedUtf8 = bytes.compare(0, 36, "Windows Registry Editor Version 5.00") == 0;
+    return DecodeText(bytes, name, unmarkedUtf8 ? TextEncoding::kUtf8 : TextEncoding::kWindows1252);
+}
 
 // A value the zone needs, when it has the type expected; otherwise the
 // zone notes why not.
@@ -30,12 +40,12 @@ const RegistryValue* Expect(ExportedZone& zone, const std::string& what, const R
     return nullptr;
 }
 
-void AddValue(ExportedZone& zone, const std::string& subkey, const RegistryValue& value)
+void AddValue(ExportedZone& zone, std::string_view subkey, RegistryValue& value)
 {
     const std::string& name = value.name;
     if (subkey.empty() && EqualNoCase(name, "TZI")) {
-        if (const RegistryValue* tzi = Expect(zone, name, value, kRegBinary)) {
-            zone.tzi = tzi->data;
+        if (Expect(zone, name, value, kRegBinary)) {
+            zone.tzi = std::move(value.data);
         }
     } else if (EqualNoCase(subkey, kDynamicDstSubkey)) {
         long year = 0;
@@ -45,8 +55,8 @@ void AddValue(ExportedZone& zone, const std::string& subkey, const RegistryValue
                 (EqualNoCase(name, "FirstEntry") ? zone.firstEntry : zone.lastEntry) = DwordOf(entry->data);
             }
         } else if (error == std::errc() && end == name.data() + name.size()) {
-            if (const RegistryValue* record = Expect(zone, name, value, kRegBinary)) {
-                zone.years[year] = record->data;
+            if (Expect(zone, name, value, kRegBinary)) {
+                zone.years[year] = std::move(value.data);
             }
         }
     }
@@ -140,62 +150,50 @@ void ReadTimeZoneInformation(const RegistryKey& key, ExportedDefinitions& defini
     inForce.record = record;
 }
 
-}  // namespace
-
-ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::string& name)
+// The definitions of a snapshot, with zones read from elsewhere among its
+// own, none of them the snapshot's.
+ExportedDefinitions Assemble(RegistrySnapshot snapshot, const std::string& name, std::vector<ExportedZone> zonesRead)
 {
     ExportedDefinitions definitions;
     definitions.format = snapshot.format;
     definitions.trace = DefinitionsTraceOf(snapshot);
     std::map<std::string, ExportedZone> zones;  // by key name in lower case
-    const std::string timeZones = kTimeZonesKey;
-    for (const RegistryKey& key : snapshot.keys) {
+    for (RegistryKey& key : snapshot.keys) {
         if (EqualNoCase(key.path, kTimeZoneInformationKey)) {
             ReadTimeZoneInformation(key, definitions);
         }
-        if (!StartsWithNoCase(key.path, timeZones) || key.path.size() <= timeZones.size() + 1 ||
-            key.path[timeZones.size()] != '\\') {
-            continue;
+        const std::optional<std::string_view> keyName = ZoneKeyOf(key.path);
+        if (!keyName) {
+            continue;  // "Time Zones\\Dynamic DST" among them: no key Windows could hold
         }
-        const std::string relative = key.path.substr(timeZones.size() + 1);
-        const size_t separator = relative.find('\\');
-        const std::string keyName = relative.substr(0, separator);
-        if (keyName.empty()) {
-            continue;  // "Time Zones\\Dynamic DST": no key Windows could hold
-        }
-        const std::string subkey = separator == std::string::npos ? "" : relative.substr(separator + 1);
-        ExportedZone& zone = zones[LowerAscii(keyName)];
+        const std::string_view below =
+            std::string_view(key.path).substr(std::string_view(kTimeZonesKey).size() + 1 + keyName->size());
+        const std::string_view subkey = below.empty() ? below : below.substr(1);
+        ExportedZone& zone = zones[LowerAscii(std::string(*keyName))];
         if (zone.windowsKey.empty() || subkey.empty()) {
-            zone.windowsKey = keyName;
+            zone.windowsKey = *keyName;
         }
-        for (const RegistryValue& value : key.values) {
+        for (RegistryValue& value : key.values) {
             AddValue(zone, subkey, value);
         }
+    }
+    for (ExportedZone& zone : zonesRead) {
+        const std::string lowered = LowerAscii(zone.windowsKey);
+        zones.emplace(lowered, std::move(zone));
     }
     for (auto& [lowered, zone] : zones) {
         definitions.zones.push_back(std::move(zone));
     }
     // A file with no zone at all is the wrong file, not a clean machine.
     if (definitions.zones.empty()) {
-        throw UnreadableInput(name, Fill(_("no keys under HKEY_LOCAL_MACHINE\\%1 in this %2"), {timeZones, definitions.format}));
+        throw UnreadableInput(name, Fill(_("no keys under HKEY_LOCAL_MACHINE\\%1 in this %2"), {kTimeZonesKey, definitions.format}));
     }
     return definitions;
 }
 
-ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name)
+// An export's or an INF's snapshot.
+RegistrySnapshot SnapshotOf(const DecodedText& text, const std::string& name)
 {
-    const RegistrySnapshot snapshot = ReadSnapshot(bytes, name);
-    ExportedDefinitions definitions = DefinitionsOf(snapshot, name);
-    definitions.wholeTimeZonesKey = snapshot.format.compare(0, 3, "INF") != 0;
-    return definitions;
-}
-
-RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name)
-{
-    // Without a byte-order mark regedit's version 5.00 is UTF-8; REGEDIT4
-    // and INFs are ANSI, Windows-1252 on the machines this serves.
-    const bool unmarkedUtf8 = bytes.compare(0, 36, "Windows Registry Editor Version 5.00") == 0;
-    const DecodedText text = DecodeText(bytes, name, unmarkedUtf8 ? TextEncoding::kUtf8 : TextEncoding::kWindows1252);
     if (IsRegistryExport(text.utf8)) {
         return ReadRegistryExport(text, name);
     }
@@ -206,6 +204,99 @@ RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name)
         throw UnreadableInput(name, _("UTF-16 text that is no registry export (no \"Windows Registry Editor Version 5.00\") and no INF"));
     }
     throw UnreadableInput(name, _("neither a registry export (\"Windows Registry Editor Version 5.00\", \"REGEDIT4\") nor an INF"));
+}
+
+// An export read with the zones `cache` knows, or nullopt for an input to
+// read whole: no export, one not plain enough (see ZoneLinesOf), one with
+// a fault anywhere, so that its refusal is the whole read's.
+std::optional<ExportedDefinitions> ReadWithZonesKnown(const DecodedText& text, const std::string& name, ZoneCache& cache)
+{
+    const std::string& utf8 = text.utf8;
+    if (!IsRegistryExport(utf8) || utf8.back() != '\n') {
+        return std::nullopt;
+    }
+    try {
+        const std::optional<std::vector<ZoneLines>> runs = ZoneLinesOf(utf8, name);
+        if (!runs || runs->empty()) {
+            return std::nullopt;
+        }
+        // Each zone as the cache has it, or as its lines read alone after a
+        // header; then the file's other lines.
+        DecodedText rest{"", text.encoding, text.byteOrderMark};
+        std::vector<ExportedZone> zones;
+        size_t copied = 0;
+        for (const ZoneLines& run : *runs) {
+            rest.utf8.append(utf8, copied, run.begin - copied);
+            copied = run.end;
+            const std::string_view lines = std::string_view(utf8).substr(run.begin, run.end - run.begin);
+            if (const std::shared_ptr<const ExportedZone> known = cache.Find(lines)) {
+                zones.push_back(*known);
+                continue;
+            }
+            const DecodedText alone{"Windows Registry Editor Version 5.00\n" + std::string(lines), TextEncoding::kUtf8, false};
+            ExportedDefinitions read = DefinitionsOf(ReadRegistryExport(alone, name), name);
+            if (read.zones.size() != 1) {
+                return std::nullopt;
+            }
+            cache.Add(lines, read.zones.front());
+            zones.push_back(std::move(read.zones.front()));
+        }
+        rest.utf8.append(utf8, copied);
+        RegistrySnapshot others = ReadRegistryExport(rest, name);
+        if (std::any_of(others.keys.begin(), others.keys.end(), [](const RegistryKey& key) { return ZoneKeyOf(key.path); })) {
+            return std::nullopt;
+        }
+        return Assemble(std::move(others), name, std::move(zones));
+    } catch (const Failure&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+ExportedDefinitions DefinitionsOf(RegistrySnapshot snapshot, const std::string& name)
+{
+    return Assemble(std::move(snapshot), name, {});
+}
+
+ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name, ZoneCache* cache)
+{
+    const DecodedText text = Decoded(bytes, name);
+    if (cache) {
+        if (std::optional<ExportedDefinitions> read = ReadWithZonesKnown(text, name, *cache)) {
+            return std::move(*read);
+        }
+    }
+    RegistrySnapshot snapshot = SnapshotOf(text, name);
+    const bool inf = snapshot.format.compare(0, 3, "INF") == 0;
+    ExportedDefinitions definitions = DefinitionsOf(std::move(snapshot), name);
+    definitions.wholeTimeZonesKey = !inf;
+    return definitions;
+}
+
+RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name)
+{
+    return SnapshotOf(Decoded(bytes, name), name);
+}
+
+std::shared_ptr<const ExportedZone> ZoneCache::Find(std::string_view lines) const
+{
+    const std::lock_guard lock(mutex_);
+    const auto found = zones_.find(lines);
+    return found == zones_.end() ? nullptr : found->second;
+}
+
+void ZoneCache::Add(std::string_view lines, const ExportedZone& zone)
+{
+    // What the zone takes besides its text: its values and their nodes.
+    size_t bytes = lines.size() + zone.windowsKey.size() + 256;
+    for (const auto& [year, record] : zone.years) {
+        bytes += record.size() + 96;
+    }
+    const std::lock_guard lock(mutex_);
+    if (bytes_ + bytes <= kMostBytes && zones_.emplace(std::string(lines), std::make_shared<const ExportedZone>(zone)).second) {
+        bytes_ += bytes;
+    }
 }
 
 std::variant<ZoneRecords, std::string> RecordsOf(const ExportedZone& zone)

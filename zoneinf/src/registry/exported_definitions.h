@@ -9,10 +9,16 @@
 #include "registry/registry_snapshot.h"
 #include "records/windows_record.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -60,9 +66,32 @@ struct ExportedDefinitions {
     bool wholeTimeZonesKey = true;
 };
 
+// What the reads of a fleet's exports share, from any thread: each zone
+// read, by the text of its lines (ZoneLinesOf). Machines of one Windows
+// build export their zones in the same bytes, so most of a fleet's files
+// are read without parsing a zone again. Bounded: past kMostBytes of
+// text and zones kept, zones not yet known are read each time.
+class ZoneCache {
+public:
+    static constexpr std::size_t kMostBytes = 32 << 20;
+
+    std::shared_ptr<const ExportedZone> Find(std::string_view lines) const;
+    void Add(std::string_view lines, const ExportedZone& zone);
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    mutable std::mutex mutex_;
+    std::unordered_map<std::string, std::shared_ptr<const ExportedZone>, Hash, std::equal_to<>> zones_;
+    std::size_t bytes_ = 0;
+};
+
 // Throws Failure (kExitUnreadableInput) with one line for a file that is
-// no export and no INF, is truncated or has the wrong encoding.
-ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name);
+// no export and no INF, is truncated or has the wrong encoding. With a
+// cache, the same definitions, the zones the cache knows taken from it.
+ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name, ZoneCache* cache = nullptr);
 
 // The snapshot of a registry export or an INF, as ReadDefinitions reads it;
 // throws as it does.
@@ -70,7 +99,7 @@ RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name)
 
 // The zones of a snapshot, whichever reader filled it. `name` names the
 // input in the Failure (kExitUnreadableInput) for a snapshot without zones.
-ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::string& name);
+ExportedDefinitions DefinitionsOf(RegistrySnapshot snapshot, const std::string& name);
 
 // The zone's records, or what is malformed about them.
 std::variant<ZoneRecords, std::string> RecordsOf(const ExportedZone& zone);

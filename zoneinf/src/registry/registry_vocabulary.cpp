@@ -12,7 +12,7 @@ std::string TimeZoneKeyPath(const std::string& windowsKey)
     return std::string(kTimeZonesKey) + "\\" + windowsKey;
 }
 
-bool IsAtOrBelow(const std::string& path, const std::string& key)
+bool IsAtOrBelow(std::string_view path, std::string_view key)
 {
     return StartsWithNoCase(path, key) && (path.size() == key.size() || path[key.size()] == '\\');
 }
@@ -36,7 +36,18 @@ std::optional<std::string> DefinitionsSubkeyOf(const std::string& path)
     return std::nullopt;
 }
 
-bool IsKeptKey(const std::string& path)
+std::optional<std::string_view> ZoneKeyOf(std::string_view path)
+{
+    const std::string_view timeZones = kTimeZonesKey;
+    if (!StartsWithNoCase(path, timeZones) || path.size() <= timeZones.size() + 1 || path[timeZones.size()] != '\\') {
+        return std::nullopt;
+    }
+    const std::string_view relative = path.substr(timeZones.size() + 1);
+    const std::string_view name = relative.substr(0, relative.find('\\'));
+    return name.empty() ? std::nullopt : std::optional(name);
+}
+
+bool IsKeptKey(std::string_view path)
 {
     for (const char* kept : {kTimeZonesKey, kTimeZoneInformationKey, kDefinitionsKey, kDefinitionsKey32}) {
         if (IsAtOrBelow(path, kept)) {

@@ -41,16 +41,21 @@ inline constexpr const char* kTraceLastYear = "LastYear";
 // "SOFTWARE\...\Time Zones\Paraguay Standard Time" for "Paraguay Standard Time".
 std::string TimeZoneKeyPath(const std::string& windowsKey);
 // Whether `path` is `key` or below it, compared as Windows compares names.
-bool IsAtOrBelow(const std::string& path, const std::string& key);
+bool IsAtOrBelow(std::string_view path, std::string_view key);
 // The trace key of a Windows key: "SOFTWARE\zonechange\Definitions\Paraguay Standard Time".
 std::string TraceKeyPath(const std::string& windowsKey);
 // For a path that is the trace key, by either name: "" for the key itself
 // (the old global trace), the Windows key's name for one of its subkeys;
 // nullopt for any other path, deeper ones included.
 std::optional<std::string> DefinitionsSubkeyOf(const std::string& path);
+// The zone's key a path lies at or below, its name as the path spells
+// it: "Paraguay Standard Time" for "...\Time Zones\Paraguay Standard
+// Time\Dynamic DST"; nullopt for a path outside Time Zones' keys, and for
+// Time Zones itself or a path with an empty name after it.
+std::optional<std::string_view> ZoneKeyOf(std::string_view path);
 // Whether a key is one a snapshot keeps (registry_snapshot.h): Time Zones,
 // TimeZoneInformation or the trace key, or below them.
-bool IsKeptKey(const std::string& path);
+bool IsKeptKey(std::string_view path);
 
 // SetupAPI's AddReg flags (setupapi.h): the value's type, in the low bit
 // (bytes or text) and the high word, and what to do with what is there.
