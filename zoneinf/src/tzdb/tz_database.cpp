@@ -6,7 +6,8 @@
 #include "base/whole_file.h"
 
 #include <algorithm>
-#include <sstream>
+#include <cctype>
+#include <vector>
 #include <string_view>
 
 namespace zoneinf {
@@ -24,23 +25,40 @@ TzDatabase::TzDatabase(std::shared_ptr<const ZoneFiles> files) : files_(std::mov
         return;
     }
     hasLinkTable_ = true;
-    std::istringstream lines(*source);
-    std::string line;
-    const std::string prefix = "# version ";
-    if (std::getline(lines, line) && line.compare(0, prefix.size(), prefix) == 0) {
-        const std::string release = line.substr(prefix.size());
+    const std::string_view text = *source;
+    const auto lineAt = [&text](size_t start) { return text.substr(start, text.find('\n', start) - start); };
+    const std::string_view prefix = "# version ";
+    if (const std::string_view first = lineAt(0); first.substr(0, prefix.size()) == prefix) {
+        const std::string release(first.substr(prefix.size()));
         if (IsZoneName(release)) {
             version_ = release;
         }
     }
     // "L TARGET LINK": LINK is another name of TARGET. Lines that do not
-    // name two zones are not links this program can use.
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::string kind, target, link, extra;
-        if (fields >> kind >> target >> link && kind == "L" && !(fields >> extra) && IsZoneName(target) &&
-            IsZoneName(link)) {
-            links_[link] = target;
+    // name two zones are not links this program can use. Split by hand,
+    // at blanks as a stream would: the file has some 4,000 lines.
+    for (size_t start = text.find('\n'); start != std::string_view::npos && start + 1 < text.size();
+         start = text.find('\n', start + 1)) {
+        const std::string_view line = lineAt(start + 1);
+        std::vector<std::string_view> fields;
+        for (size_t at = 0; at < line.size() && fields.size() < 4;) {
+            const auto blank = [&line](size_t i) { return std::isspace(static_cast<unsigned char>(line[i])) != 0; };
+            while (at < line.size() && blank(at)) {
+                ++at;
+            }
+            const size_t begin = at;
+            while (at < line.size() && !blank(at)) {
+                ++at;
+            }
+            if (at > begin) {
+                fields.push_back(line.substr(begin, at - begin));
+            }
+        }
+        if (fields.size() == 3 && fields[0] == "L") {
+            const std::string target(fields[1]), link(fields[2]);
+            if (IsZoneName(target) && IsZoneName(link)) {
+                links_[link] = target;
+            }
         }
     }
 }
