@@ -34,6 +34,8 @@ struct ExportedZone {
     std::optional<std::uint32_t> lastEntry;
     std::map<long, std::vector<std::uint8_t>> years;
     std::vector<std::string> badValues;  // values whose type or data cannot be read
+
+    bool operator==(const ExportedZone&) const = default;
 };
 
 // What TimeZoneInformation holds of the record in force: the values
@@ -48,6 +50,8 @@ struct ClockInForce {
     bool dynamicDaylightTimeDisabled = false;
     bool dstOffKeyName = false;  // TimeZoneKeyName ended in "_dstoff"
     std::string problem;         // why a value present cannot be read; empty when none
+
+    bool operator==(const ClockInForce&) const = default;
 };
 
 struct ExportedDefinitions {
@@ -64,6 +68,8 @@ struct ExportedDefinitions {
     // live registry), where a key the mapping lists is missing from the
     // machine, or an INF, which holds only the zones it installs.
     bool wholeTimeZonesKey = true;
+
+    bool operator==(const ExportedDefinitions&) const = default;
 };
 
 // What the reads of a fleet's exports share, from any thread: each zone
