@@ -115,7 +115,7 @@ bool IsWindowsKeyName(const std::string& text);
 // An INF's bytes: ASCII text as it is; any other as UTF-16 LE with its
 // byte-order mark, which SetupAPI reads whatever the machine's ANSI code
 // page (Windows' display names are often not ASCII: Spanish "Asunción").
-std::string InfFile(const std::string& utf8);
+std::string InfFile(std::string utf8);
 // The same as UTF-16 LE, whatever the text.
 std::string Utf16InfFile(const std::string& utf8);
 
@@ -123,6 +123,9 @@ std::string Utf16InfFile(const std::string& utf8);
 // comments that open it, then its head.
 class InfText {
 public:
+    // Room for about `bytes` of text, taken at once rather than doubled
+    // into (an INF of every zone is some 2.6 MB).
+    void Reserve(std::size_t bytes) { text_.reserve(bytes); }
     void Line(const std::string& text = "")
     {
         text_ += text;
