@@ -106,11 +106,12 @@ std::optional<ZoneDisagreement> CompareZones(Timelines& timelines, const std::st
 {
     const ZoneTimeline& zoneTimeline = timelines.Of(zone);
     const ZoneTimeline& mainTimeline = timelines.Of(mainZone);
-    const std::vector<YearOffsets>& zoneYears = timelines.Years(zone, years);
+    // The main zone's years are kept, for its key's other zones; the
+    // zone's own are asked for once.
     const std::vector<YearOffsets>& mainYears = timelines.Years(mainZone, years);
     std::optional<ZoneDisagreement> disagreement;
     for (int year = years.first; year <= years.last; ++year) {
-        const YearOffsets& zoneYear = zoneYears[size_t(year - years.first)];
+        const YearOffsets zoneYear = zoneTimeline.Year(year);
         const YearOffsets& mainYear = mainYears[size_t(year - years.first)];
         if (zoneYear == mainYear) {
             continue;
