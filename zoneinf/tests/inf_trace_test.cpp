@@ -182,22 +182,31 @@ TEST(Since, KeyPassesOnlyWithATraceOfThatReleaseOrLater)
         return withoutTrace + "HKLM,\"" + kDefinitionsKey + "\",\"TzdataRelease\",0x00000000,\"2026f\"\r\nHKLM,\"" +
                kDefinitionsKey + "\",\"Zones\",0x00000000,\"" + zones + "\"\r\n";
     };
+    // The release as a REG_DWORD: a value no release can be read from.
+    const std::string unreadable = std::regex_replace(
+        written.output, std::regex("\"TzdataRelease\",0x00000000,\"" + release + "\""), "\"TzdataRelease\",0x00010001,2026");
+    ASSERT_NE(unreadable, written.output);
     const struct {
         const char* name;
         std::string inf;
         std::string since;
         int status;
         const char* verdict;  // in the report, and in JSON
+        const char* says;     // the report's line for the key, after its zone
     } cases[] = {
-        {"2026f", withRelease("2026f"), "2026f", 0, nullptr},
-        {"2026aa", withRelease("2026aa"), "2026g", 0, nullptr},
-        {"2025b", withRelease("2025b"), "2026f", 1, "traceOlder"},
-        {"not a release", withRelease("test1"), "2026f", 1, "traceOlder"},
-        {"none", withoutTrace, "2026f", 1, "traceMissing"},
-        {"none, no --since", withoutTrace, "", 0, nullptr},
-        {"global", global("Europe/Dublin America/Asuncion"), "2026f", 0, nullptr},
-        {"global, older", global("Europe/Dublin America/Asuncion"), "2027a", 1, "traceOlder"},
-        {"global of other zones", global("Europe/Dublin"), "2026f", 1, "traceMissing"},
+        {"2026f", withRelease("2026f"), "2026f", 0, nullptr, nullptr},
+        {"2026aa", withRelease("2026aa"), "2026g", 0, nullptr, nullptr},
+        {"2025b", withRelease("2025b"), "2026f", 1, "traceOlder", "older definitions: its trace records tzdata 2025b"},
+        {"not a release", withRelease("test1"), "2026f", 1, "traceOlder", "older definitions: its trace records tzdata test1"},
+        {"no readable release", unreadable, "2026f", 1, "traceOlder",
+         "older definitions: its trace holds no readable TzdataRelease"},
+        {"none", withoutTrace, "2026f", 1, "traceMissing", "no trace: definitions of unknown release"},
+        {"none, no --since", withoutTrace, "", 0, nullptr, nullptr},
+        {"global", global("Europe/Dublin America/Asuncion"), "2026f", 0, nullptr, nullptr},
+        {"global, older", global("Europe/Dublin America/Asuncion"), "2027a", 1, "traceOlder",
+         "older definitions: its trace records tzdata 2026f"},
+        {"global of other zones", global("Europe/Dublin"), "2026f", 1, "traceMissing",
+         "no trace: definitions of unknown release"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -210,9 +219,8 @@ TEST(Since, KeyPassesOnlyWithATraceOfThatReleaseOrLater)
         EXPECT_EQ(json.status, c.status);
         const std::string status = nlohmann::json::parse(json.output)["zones"][0]["status"];
         EXPECT_EQ(status, c.verdict ? c.verdict : "agrees");
-        const char* line = !c.verdict ? "" : std::string(c.verdict) == "traceOlder" ? "  older definitions: " : "  no trace: ";
-        EXPECT_EQ(text.output.find("Paraguay Standard Time  America/Asuncion" + std::string(line)) != std::string::npos,
-                  c.verdict != nullptr) << text.output;
+        const std::string line = "Paraguay Standard Time  America/Asuncion  " + std::string(c.says ? c.says : "");
+        EXPECT_EQ(text.output.find(line + (c.says ? "\n" : "")) != std::string::npos, c.says != nullptr) << text.output;
     }
     for (const char* bad : {"--check x.reg --since=2026", "--check x.reg --since=26f", "UTC --since=2026f"}) {
         EXPECT_EQ(testing::RunOnTestDatabase(bad).status, 2) << bad;

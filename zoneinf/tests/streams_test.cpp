@@ -38,8 +38,10 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-// Each name next to a clean file: its lines carry the escaped name as
-// their prefix, nothing else, and the one summary is the run's.
+// Each name written by -o, then checked next to a clean file: the INF's
+// head names it only where cmd runs the command it shows as it stands,
+// its lines carry the escaped name as their prefix, nothing else, and the
+// one summary is the run's.
 TEST(HostileInput, NamesCannotForgeReportLines)
 {
     const auto folder = testing::ScratchFolder("names");
@@ -49,19 +51,24 @@ TEST(HostileInput, NamesCannotForgeReportLines)
     const struct {
         std::string name;
         std::string shown;
+        std::string command;  // the name as the head's example command gives it
     } cases[] = {
-        {"a" + forged + "b", "a\\n2 files: 2 checked, 0 unreadable, 0 with zones that differ\\nb"},
-        {"esc\x1b[2J", "esc\\x1b[2J"},
-        {"cr\rline", "cr\\x0dline"},
-        {"bad\xff\xfe", "bad\\xff\\xfe"},
-        {"c1\xc2\x9b", "c1\\u{009b}"},
-        {"back\\nslash\\", "back\\\\nslash\\"},
-        {"C:\\Temp\\a", "C:\\Temp\\a"},
+        {"a" + forged + "b", "a\\n2 files: 2 checked, 0 unreadable, 0 with zones that differ\\nb", "zones.inf"},
+        {"esc\x1b[2J", "esc\\x1b[2J", "zones.inf"},
+        {"cr\rline", "cr\\x0dline", "zones.inf"},
+        {"bad\xff\xfe", "bad\\xff\\xfe", "zones.inf"},
+        {"c1\xc2\x9b", "c1\\u{009b}", "zones.inf"},
+        {"back\\nslash\\", "back\\\\nslash\\", "zones.inf"},
+        {"C:\\Temp\\a", "C:\\Temp\\a", "zones.inf"},
+        // cmd's own characters: quoted, never a second command.
+        {"fix.inf&echo.INJECTED|x^(y)<z>", "fix.inf&echo.INJECTED|x^(y)<z>", "\"fix.inf&echo.INJECTED|x^(y)<z>\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shown);
         const std::string hostile = (folder / c.name).string();
-        std::filesystem::copy_file(clean, hostile, std::filesystem::copy_options::overwrite_existing);
+        ASSERT_EQ(testing::RunOnTestDatabase("Europe/Paris -o " + Quoted(hostile)).status, 0);
+        EXPECT_NE(testing::ReadBytes(hostile).find(".\\zonechange.exe /i " + c.command + " /z \"%z\"\r\n"),
+                  std::string::npos);
         const testing::Run run = testing::RunOnTestDatabase("--check " + clean + " " + Quoted(hostile));
         EXPECT_EQ(run.status, 0) << run.errors;
         const std::string prefix = folder.string() + "/" + c.shown + ": ";

@@ -4,29 +4,53 @@
 #include "base/messages.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace zoneinf {
 
 namespace {
 
-void AppendUtf8(std::string& out, char32_t c)
+// Writes c's UTF-8 at `out`, which has room for 4 bytes; returns past it.
+char* PutUtf8(char* out, char32_t c)
 {
     if (c < 0x80) {
-        out += char(c);
+        *out++ = char(c);
     } else if (c < 0x800) {
-        out += char(0xC0 | c >> 6);
-        out += char(0x80 | (c & 0x3F));
+        *out++ = char(0xC0 | c >> 6);
+        *out++ = char(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out += char(0xE0 | c >> 12);
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
+        *out++ = char(0xE0 | c >> 12);
+        *out++ = char(0x80 | (c >> 6 & 0x3F));
+        *out++ = char(0x80 | (c & 0x3F));
     } else {
-        out += char(0xF0 | c >> 18);
-        out += char(0x80 | (c >> 12 & 0x3F));
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
+        *out++ = char(0xF0 | c >> 18);
+        *out++ = char(0x80 | (c >> 12 & 0x3F));
+        *out++ = char(0x80 | (c >> 6 & 0x3F));
+        *out++ = char(0x80 | (c & 0x3F));
     }
+    return out;
+}
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    char bytes[4];
+    out.append(bytes, size_t(PutUtf8(bytes, c) - bytes));
+}
+
+// Eight bytes as one number, the first byte lowest, whatever the machine.
+std::uint64_t EightBytes(const void* at)
+{
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    if constexpr (std::endian::native == std::endian::big) {
+        word = __builtin_bswap64(word);
+    }
+    return word;
 }
 
 // The character at `position` and its length, or a length of 0 when the
@@ -65,24 +89,86 @@ std::pair<char32_t, size_t> NextUtf8(const std::string& bytes, size_t position)
     return {c, length};
 }
 
-// UTF-16 code units to UTF-8; false at an unpaired surrogate.
+// How many of `units` UTF-16 units at `data` are ASCII, four at a time
+// (a multiple of 4), written to `out` as they are counted.
+template <bool kBigEndian>
+size_t AsciiUnits(const std::uint8_t* data, size_t units, char* out)
+{
+    // The high byte of each unit, and the top bit of its low byte.
+    constexpr std::uint64_t kNotAscii = kBigEndian ? 0x80FF80FF80FF80FFull : 0xFF80FF80FF80FF80ull;
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Eight at a time where the processor has SSE2 (every x86-64).
+    const __m128i notAscii = _mm_set1_epi16(std::int16_t(0xFF80));
+    for (; i + 8 <= units; i += 8) {
+        __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 2 * i));
+        if constexpr (kBigEndian) {
+            eight = _mm_or_si128(_mm_slli_epi16(eight, 8), _mm_srli_epi16(eight, 8));
+        }
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(eight, notAscii), _mm_setzero_si128())) != 0xFFFF) {
+            break;
+        }
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(eight, eight));
+    }
+#endif
+    for (; i + 4 <= units; i += 4) {
+        std::uint64_t word = EightBytes(data + 2 * i);
+        if (word & kNotAscii) {
+            break;
+        }
+        if constexpr (kBigEndian) {
+            word >>= 8;
+        }
+        // The four low bytes side by side.
+        word = (word & 0x000000FF000000FFull) | (word >> 8 & 0x0000FF000000FF00ull);
+        word = (word & 0xFFFF) | (word >> 16 & 0xFFFF0000);
+        std::uint32_t four = std::uint32_t(word);  // the first character lowest
+        if constexpr (std::endian::native == std::endian::big) {
+            four = __builtin_bswap32(four);
+        }
+        std::memcpy(out + i, &four, 4);
+    }
+    return i;
+}
+
+// UTF-16 code units to UTF-8; false at an unpaired surrogate. Exports are
+// mostly ASCII, read four units at a time while they are.
 bool Utf16ToUtf8(const std::uint8_t* data, size_t units, bool bigEndian, std::string& out)
 {
     const auto unit = [&](size_t i) -> char32_t {
         const std::uint8_t first = data[2 * i], second = data[2 * i + 1];
         return bigEndian ? char32_t(first << 8 | second) : char32_t(second << 8 | first);
     };
-    out.reserve(out.size() + units * 3 / 2);
-    for (size_t i = 0; i < units; ++i) {
+    // Room for ASCII, a byte a unit; past the first character that needs
+    // more, for the most the rest may take (3 bytes a unit, 4 a pair).
+    const size_t start = out.size();
+    out.resize(start + units);
+    size_t written = start;
+    for (size_t i = 0; i < units;) {
+        const size_t room = std::min(units - i, out.size() - written);
+        const size_t ascii = bigEndian ? AsciiUnits<true>(data + 2 * i, room, out.data() + written)
+                                       : AsciiUnits<false>(data + 2 * i, room, out.data() + written);
+        i += ascii;
+        written += ascii;
+        if (i == units) {
+            break;
+        }
         char32_t c = unit(i);
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
+            out.resize(start);
             return false;
         }
-        AppendUtf8(out, c);
+        const size_t length = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+        if (out.size() - written < length) {
+            out.resize(written + (units - i) * 3 + 4);
+        }
+        written = size_t(PutUtf8(out.data() + written, c) - out.data());
+        ++i;
     }
+    out.resize(written);
     return true;
 }
 
@@ -111,6 +197,11 @@ std::string Utf8FromWindows1252(const std::string& bytes)
 bool IsValidUtf8(const std::string& bytes)
 {
     for (size_t position = 0; position < bytes.size();) {
+        // ASCII eight bytes at a time.
+        if (position + 8 <= bytes.size() && (EightBytes(bytes.data() + position) & 0x8080808080808080ull) == 0) {
+            position += 8;
+            continue;
+        }
         const size_t length = NextUtf8(bytes, position).second;
         if (length == 0) {
             return false;
@@ -236,62 +327,86 @@ std::string EscapeForTerminal(const std::string& text)
     return out;
 }
 
-std::vector<TextLine> JoinedLines(const std::string& utf8, LineSyntax syntax, const std::string& name)
+LineReader::LineReader(std::string_view utf8, LineSyntax syntax, const std::string& name)
+    : utf8_(utf8), syntax_(syntax), name_(name)
 {
-    std::vector<TextLine> lines;
-    TextLine pending;
+}
+
+bool LineReader::Next(std::string_view& text, size_t& number)
+{
     bool continued = false;
-    size_t number = 0;
-    for (size_t start = 0; start < utf8.size();) {
-        size_t end = utf8.find('\n', start);
-        if (end == std::string::npos) {
-            end = utf8.size();
+    joined_.clear();
+    while (start_ < utf8_.size()) {
+        size_t end = utf8_.find('\n', start_);
+        if (end == std::string_view::npos) {
+            end = utf8_.size();
         }
         size_t lineEnd = end;
-        while (lineEnd > start && utf8[lineEnd - 1] == '\r') {
+        while (lineEnd > start_ && utf8_[lineEnd - 1] == '\r') {
             --lineEnd;
         }
-        std::string line = utf8.substr(start, lineEnd - start);
-        start = end + 1;
-        ++number;
+        std::string_view line = utf8_.substr(start_, lineEnd - start_);
+        start_ = end + 1;
+        ++number_;
+        size_t first = 0;  // the first character that is no blank
+        while (first < line.size() && IsBlank(line[first])) {
+            ++first;
+        }
         if (continued) {
-            line.erase(0, std::min(line.size(), line.find_first_not_of(" \t")));
+            line.remove_prefix(first);
+            first = 0;
         } else {
-            pending.number = number;
+            number = number_;
         }
         bool comment = false;
-        if (syntax == LineSyntax::kInf) {
+        if (syntax_ == LineSyntax::kInf) {
             bool quoted = false;
             for (size_t i = 0; i < line.size(); ++i) {
                 if (line[i] == '"') {
                     quoted = !quoted;
                 } else if (line[i] == ';' && !quoted) {
-                    line.resize(i);
+                    line = line.substr(0, i);
                     comment = true;
                     break;
                 }
             }
         } else {
-            const size_t first = line.find_first_not_of(" \t");
-            comment = !continued && first != std::string::npos && line[first] == ';';
+            comment = !continued && first < line.size() && line[first] == ';';
         }
         size_t last = line.size();
         while (last > 0 && IsBlank(line[last - 1])) {
             --last;
         }
         // In an INF the comment is gone already: a '\\' before it still continues.
-        continued = !(comment && syntax == LineSyntax::kRegistryExport) && last > 0 && line[last - 1] == '\\';
-        if (continued) {
-            line.resize(last - 1);
+        const bool goesOn = !(comment && syntax_ == LineSyntax::kRegistryExport) && last > 0 && line[last - 1] == '\\';
+        if (goesOn) {
+            line = line.substr(0, last - 1);
         }
-        pending.text += line;
+        if (!continued && !goesOn) {
+            text = line;  // one physical line: the text itself
+            return true;
+        }
+        joined_.append(line);
+        continued = goesOn;
         if (!continued) {
-            lines.push_back(std::move(pending));
-            pending = TextLine{};
+            text = joined_;
+            return true;
         }
     }
     if (continued) {
-        throw UnreadableInput(name, _("truncated: the last value goes on past the end of the file"));
+        throw UnreadableInput(name_, _("truncated: the last value goes on past the end of the file"));
+    }
+    return false;
+}
+
+std::vector<TextLine> JoinedLines(const std::string& utf8, LineSyntax syntax, const std::string& name)
+{
+    std::vector<TextLine> lines;
+    LineReader reader(utf8, syntax, name);
+    std::string_view text;
+    size_t number = 0;
+    while (reader.Next(text, number)) {
+        lines.push_back({std::string(text), number});
     }
     return lines;
 }
@@ -306,23 +421,51 @@ std::string LowerAscii(std::string text)
     return text;
 }
 
-bool EqualNoCase(const std::string& a, const std::string& b)
+namespace {
+
+char LowerAsciiChar(char c)
 {
-    return a.size() == b.size() && LowerAscii(a) == LowerAscii(b);
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
 }
 
-bool StartsWithNoCase(const std::string& text, const std::string& prefix)
+}  // namespace
+
+bool EqualNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i] && LowerAsciiChar(a[i]) != LowerAsciiChar(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 {
     return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
 }
 
+std::string_view TrimmedBlanks(std::string_view text)
+{
+    // By hand: find_first_not_of looks each character up in the set.
+    const auto trimmed = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && trimmed(text[first])) {
+        ++first;
+    }
+    while (last > first && trimmed(text[last - 1])) {
+        --last;
+    }
+    return text.substr(first, last - first);
+}
+
 std::string TrimBlanks(const std::string& text)
 {
-    const size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) {
-        return "";
-    }
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+    return std::string(TrimmedBlanks(text));
 }
 
 }  // namespace zoneinf

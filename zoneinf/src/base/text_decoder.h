@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zoneinf {
@@ -61,10 +62,36 @@ struct TextLine {
 enum class LineSyntax { kRegistryExport, kInf };
 std::vector<TextLine> JoinedLines(const std::string& utf8, LineSyntax syntax, const std::string& name);
 
+// The same lines one at a time, as views: into the text itself, or for a
+// line that goes on over several, into the reader's one buffer, which the
+// next line reuses. A file of many lines is read without a copy or an
+// allocation per line.
+class LineReader {
+public:
+    // `utf8` and `name` must outlive the reader.
+    LineReader(std::string_view utf8, LineSyntax syntax, const std::string& name);
+    // The next line, valid until the next call; false after the last one.
+    // Throws as JoinedLines does, once the last line is reached.
+    bool Next(std::string_view& text, std::size_t& number);
+    // Where the line after the last one given starts: the lines given so
+    // far are the text up to there.
+    std::size_t Offset() const { return start_ < utf8_.size() ? start_ : utf8_.size(); }
+
+private:
+    std::string_view utf8_;
+    LineSyntax syntax_;
+    const std::string& name_;
+    std::size_t start_ = 0;   // of the next physical line
+    std::size_t number_ = 0;  // of the last physical line read
+    std::string joined_;
+};
+
 // ASCII case-insensitive comparisons, as Windows compares key and value names.
 std::string LowerAscii(std::string text);
-bool EqualNoCase(const std::string& a, const std::string& b);
-bool StartsWithNoCase(const std::string& text, const std::string& prefix);
+bool EqualNoCase(std::string_view a, std::string_view b);
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+// Without the blanks (space, tab, CR) that start and end it.
 std::string TrimBlanks(const std::string& text);
+std::string_view TrimmedBlanks(std::string_view text);
 
 }  // namespace zoneinf

@@ -4,6 +4,7 @@
 #include "base/text_decoder.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace zoneinf {
 
@@ -83,23 +84,50 @@ Checker::Checker(const TzDatabase& database, const WindowsZoneMap& map, YearRang
 namespace {
 
 // What decides a key's verdict, as bytes: equal strings, equal verdicts.
+// Built once per key of every file checked: appended in place.
 std::string VerdictKey(const ExportedZone& exported)
 {
-    std::string key = exported.windowsKey;
-    const auto add = [&key](const std::vector<std::uint8_t>& bytes) {
-        key += '\0' + std::to_string(bytes.size()) + ':';
-        key.append(bytes.begin(), bytes.end());
+    size_t size = exported.windowsKey.size() + 64;
+    for (const auto& [year, record] : exported.years) {
+        size += record.size() + 32;
+    }
+    for (const std::string& problem : exported.badValues) {
+        size += problem.size() + 1;
+    }
+    std::string key;
+    key.reserve(size);
+    key = exported.windowsKey;
+    const auto number = [&key](auto value) {
+        char digits[24];
+        key.append(digits, size_t(std::to_chars(digits, digits + sizeof digits, value).ptr - digits));
+    };
+    const auto add = [&](const std::vector<std::uint8_t>& bytes) {
+        key += '\0';
+        number(bytes.size());
+        key += ':';
+        key.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     };
     add(exported.tzi.value_or(std::vector<std::uint8_t>{}));
     key += exported.tzi ? "T" : "-";
-    key += exported.firstEntry ? std::to_string(*exported.firstEntry) : "-";
-    key += '/' + (exported.lastEntry ? std::to_string(*exported.lastEntry) : "-");
+    if (exported.firstEntry) {
+        number(*exported.firstEntry);
+    } else {
+        key += '-';
+    }
+    key += '/';
+    if (exported.lastEntry) {
+        number(*exported.lastEntry);
+    } else {
+        key += '-';
+    }
     for (const auto& [year, record] : exported.years) {
-        key += '\0' + std::to_string(year);
+        key += '\0';
+        number(year);
         add(record);
     }
     for (const std::string& problem : exported.badValues) {
-        key += '\0' + problem;
+        key += '\0';
+        key += problem;
     }
     return key;
 }

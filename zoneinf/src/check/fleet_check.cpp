@@ -16,9 +16,10 @@ namespace zoneinf {
 namespace {
 
 // What may be in flight at once, whatever the number of cores: input bytes
-// (a file's decoded text and its lines take several times its size, some
-// 45 times for a file of line ends alone, so 16 MiB of input stays under
-// 1 GB), and a number of files, for the parsed definitions they leave.
+// (a file's decoded text takes about its size again, and an INF's lines
+// several times it, some 45 times for one of line ends alone, so 16 MiB of
+// input stays under 1 GB), and a number of files, for the parsed
+// definitions they leave.
 constexpr std::uintmax_t kBytesInFlight = 16 << 20;
 constexpr size_t kMostFilesInFlight = 32;
 

@@ -71,8 +71,11 @@ std::string FormatReport(const CheckReport& report, bool verbose)
             text << key << "  " << EscapeForTerminal(zone.zone) << "  " << Fill(_("malformed: %1"), {EscapeForTerminal(zone.problem)})
                  << "\n";
         } else if (zone.status == ZoneCheck::kTraceOlder) {
+            // A TzdataRelease missing, of another type or blank names no release to show.
+            const bool unreadable = TrimmedBlanks(zone.traceRelease).empty();
             text << key << "  " << zone.zone << "  "
-                 << Fill(_("older definitions: its trace records tzdata %1"), {EscapeForTerminal(zone.traceRelease)})
+                 << (unreadable ? _("older definitions: its trace holds no readable TzdataRelease")
+                                : Fill(_("older definitions: its trace records tzdata %1"), {EscapeForTerminal(zone.traceRelease)}))
                  << "\n";
         } else if (zone.status == ZoneCheck::kTraceMissing) {
             text << key << "  " << zone.zone << "  " << _("no trace: definitions of unknown release") << "\n";

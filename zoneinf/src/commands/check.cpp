@@ -15,11 +15,15 @@ namespace zoneinf {
 namespace {
 
 // --check's inputs: the files named, or the machine's own registry.
-std::vector<CheckInput> CheckInputs(const Options& options)
+// Several files share what they read of their zones through `cache`.
+std::vector<CheckInput> CheckInputs(const Options& options, ZoneCache& cache)
 {
     std::vector<CheckInput> inputs;
+    ZoneCache* shared = options.checkFiles.size() > 1 ? &cache : nullptr;
     for (const std::string& path : options.checkFiles) {
-        inputs.push_back({path, [path] { return ReadDefinitions(ReadInputFile(path, EmptyInput::kRefused), path); }});
+        inputs.push_back({path, [path, shared] {
+                              return ReadDefinitions(ReadInputFile(path, EmptyInput::kRefused), path, shared);
+                          }});
     }
     if (!inputs.empty()) {
         return inputs;
@@ -36,7 +40,8 @@ std::vector<CheckInput> CheckInputs(const Options& options)
 int RunCheck(const Options& options)
 {
     const YearRange years = YearsOf(options, CurrentYear());
-    const std::vector<CheckInput> inputs = CheckInputs(options);
+    ZoneCache cache;
+    const std::vector<CheckInput> inputs = CheckInputs(options, cache);
     // The mapping first, then the database, as --check has always opened them.
     const WindowsZoneMap map = LoadMapping(options);
     const TzDatabase database = OpenDatabase(options);

@@ -18,12 +18,19 @@ std::string ReadInputFile(const std::string& path, EmptyInput empty)
     return std::move(*bytes);
 }
 
-RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name)
+namespace {
+
+// An export's or an INF's text. Without a byte-order mark regedit's
+// version 5.00 is UTF-8; REGEDIT4 and INFs are ANSI, Windows-1252 on the
+// machines this serves.
+DecodedText Decoded(const std::string& bytes, const std::string& name)
 {
-    // Without a byte-order mark regedit's version 5.00 is UTF-8; REGEDIT4
-    // and INFs are ANSI, Windows-1252 on the machines this serves.
     const bool unmarkedUtf8 = bytes.compare(0, 36, "Windows Registry Editor Version 5.00") == 0;
-    const DecodedText text = DecodeText(bytes, name, unmarkedUtf8 ? TextEncoding::kUtf8 : TextEncoding::kWindows1252);
+    return DecodeText(bytes, name, unmarkedUtf8 ? TextEncoding::kUtf8 : TextEncoding::kWindows1252);
+}
+
+RegistrySnapshot SnapshotOf(const DecodedText& text, const std::string& name)
+{
     if (IsRegistryExport(text.utf8)) {
         return ReadRegistryExport(text, name);
     }
@@ -36,9 +43,22 @@ RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name)
     throw UnreadableInput(name, _("neither a registry export (\"Windows Registry Editor Version 5.00\", \"REGEDIT4\") nor an INF"));
 }
 
-ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name)
+}  // namespace
+
+RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name)
 {
-    return DefinitionsOf(ReadSnapshot(bytes, name), name);
+    return SnapshotOf(Decoded(bytes, name), name);
+}
+
+ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name, ZoneCache* cache)
+{
+    const DecodedText text = Decoded(bytes, name);
+    if (cache) {
+        if (std::optional<ExportedDefinitions> read = ReadRegistryExportWithZonesKnown(text, name, *cache)) {
+            return std::move(*read);
+        }
+    }
+    return DefinitionsOf(SnapshotOf(text, name), name);
 }
 
 void WriteResult(const Options& options, const std::string& text)

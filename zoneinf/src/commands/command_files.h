@@ -29,8 +29,9 @@ std::string ReadInputFile(const std::string& path, EmptyInput empty);
 RegistrySnapshot ReadSnapshot(const std::string& bytes, const std::string& name);
 
 // The definitions such a file holds (--check's input); throws as
-// ReadSnapshot and DefinitionsOf do.
-ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name);
+// ReadSnapshot and DefinitionsOf do. With a cache, the same definitions,
+// the zones the cache knows taken from it (a fleet's exports share most).
+ExportedDefinitions ReadDefinitions(const std::string& bytes, const std::string& name, ZoneCache* cache = nullptr);
 
 // A command's result: to -o's FILE, whole or not at all, or to standard
 // output. Throws Failure (kExitWriteFailed), also for a result over

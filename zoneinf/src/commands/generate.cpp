@@ -189,7 +189,9 @@ int RunGenerate(const Options& options)
     if (options.output) {
         const std::string name = Utf8FromPath(PathFromUtf8(*options.output).filename());
         if (IsPlainInfText(name)) {
-            source.fileName = name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
+            // Quoted where cmd would split the command or start another at
+            // it (blanks, & | ^ ( ) < >): copied, it runs zonechange.exe alone.
+            source.fileName = name.find_first_of(" &|^()<>") == std::string::npos ? name : "\"" + name + "\"";
         }
     }
     WriteResult(options, WriteInf(source, zones));

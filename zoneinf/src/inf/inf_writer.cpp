@@ -1,6 +1,9 @@
 #include "inf/inf_writer.h"
 
+#include "base/whole_file.h"
 #include "registry/registry_vocabulary.h"
+
+#include <algorithm>
 
 namespace zoneinf {
 
@@ -17,6 +20,9 @@ std::string WriteInf(const InfSource& source, const std::vector<WindowsZone>& zo
 {
     const YearRange years = source.years;
     InfText inf;
+    // A line of some 280 bytes for each year of each zone, a few dozen more
+    // each; no more than zoneinf writes at all.
+    inf.Reserve(std::min(zones.size() * (size_t(years.last - years.first) + 1 + 16) * 300 + 4096, kMaxInputBytes));
     inf.Comment("Windows time-zone definitions from the IANA time zone database.");
     inf.Comment("Written by zoneinf " + source.programVersion + " from tzdata " + source.databaseVersion +
                 (source.mappingRelease.empty() ? ", the key named on its command line."

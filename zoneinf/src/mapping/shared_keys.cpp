@@ -4,11 +4,61 @@
 #include "base/messages.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <tuple>
 
 namespace zoneinf {
 
 namespace {
+
+// Each zone's timeline read once for a survey: the keys that agree with a
+// zone compare it with every key's main zone, and a survey does so for
+// every zone that leaves its key.
+class Timelines {
+public:
+    explicit Timelines(const TzDatabase& database) : database_(database) {}
+    const TzDatabase& Database() const { return database_; }
+    const ZoneTimeline& Of(const std::string& zone)
+    {
+        auto found = loaded_.find(zone);
+        if (found == loaded_.end()) {
+            found = loaded_.emplace(zone, database_.Load(zone)).first;
+        }
+        return found->second;
+    }
+    const std::vector<OffsetChange>& Changes(const std::string& zone, Instant begin, Instant end)
+    {
+        const auto key = std::tuple(zone, begin, end);
+        auto found = changes_.find(key);
+        if (found == changes_.end()) {
+            found = changes_.emplace(key, Of(zone).ChangesBetween(begin, end)).first;
+        }
+        return found->second;
+    }
+    // The offsets of each of the years, in order: a key's main zone is
+    // compared with each of its other zones.
+    const std::vector<YearOffsets>& Years(const std::string& zone, YearRange years)
+    {
+        const auto key = std::tuple(zone, years.first, years.last);
+        auto found = years_.find(key);
+        if (found == years_.end()) {
+            const ZoneTimeline& timeline = Of(zone);
+            std::vector<YearOffsets> offsets;
+            for (int year = years.first; year <= years.last; ++year) {
+                offsets.push_back(timeline.Year(year));
+            }
+            found = years_.emplace(key, std::move(offsets)).first;
+        }
+        return found->second;
+    }
+
+private:
+    const TzDatabase& database_;
+    std::map<std::string, ZoneTimeline> loaded_;
+    std::map<std::tuple<std::string, int, int>, std::vector<YearOffsets>> years_;
+    std::map<std::tuple<std::string, Instant, Instant>, std::vector<OffsetChange>> changes_;
+};
 
 // From when `zone` gives `other`'s local time through the whole last year
 // of the years at least (a later agreement is a coincidence of their
@@ -20,15 +70,25 @@ struct Agreement {
     Seconds apart;
 };
 
-std::optional<Agreement> AgreesFrom(const ZoneTimeline& zone, const ZoneTimeline& other, YearRange years)
+std::optional<Agreement> AgreesFrom(Timelines& timelines, const std::string& zoneName, const std::string& otherName,
+                                    YearRange years)
 {
     const Instant begin = StartOfYear(std::min(years.first, YearRange{}.first));
     const Instant end = StartOfYear(years.last + 1);
-    const std::vector<OffsetChange> zoneChanges = zone.ChangesBetween(begin, end);
-    const std::vector<OffsetChange> otherChanges = other.ChangesBetween(begin, end);
+    const ZoneTimeline& zone = timelines.Of(zoneName);
+    const ZoneTimeline& other = timelines.Of(otherName);
+    const std::function<Seconds(Instant)> zoneOffset = [&](Instant at) { return zone.OffsetAt(at); };
+    const std::function<Seconds(Instant)> otherOffset = [&](Instant at) { return other.OffsetAt(at); };
+    // Most keys' zones differ in the last year: told by that year alone.
+    if (!Differences({zoneOffset, zone.Year(years.last).changes}, {otherOffset, other.Year(years.last).changes},
+                     StartOfYear(years.last), end)
+             .empty()) {
+        return std::nullopt;
+    }
+    const std::vector<OffsetChange>& zoneChanges = timelines.Changes(zoneName, begin, end);
+    const std::vector<OffsetChange>& otherChanges = timelines.Changes(otherName, begin, end);
     const std::vector<OffsetDifference> differences =
-        Differences({[&](Instant at) { return zone.OffsetAt(at); }, zoneChanges},
-                    {[&](Instant at) { return other.OffsetAt(at); }, otherChanges}, begin, end);
+        Differences({zoneOffset, zoneChanges}, {otherOffset, otherChanges}, begin, end);
     if (!differences.empty() && differences.back().to > StartOfYear(years.last)) {
         return std::nullopt;
     }
@@ -40,17 +100,18 @@ std::optional<Agreement> AgreesFrom(const ZoneTimeline& zone, const ZoneTimeline
     return agreement;
 }
 
-}  // namespace
-
-std::optional<ZoneDisagreement> CompareZones(const TzDatabase& database, const std::string& zone,
+std::optional<ZoneDisagreement> CompareZones(Timelines& timelines, const std::string& zone,
                                              const std::string& mainZone, YearRange years)
 {
-    const ZoneTimeline zoneTimeline = database.Load(zone);
-    const ZoneTimeline mainTimeline = database.Load(mainZone);
+    const ZoneTimeline& zoneTimeline = timelines.Of(zone);
+    const ZoneTimeline& mainTimeline = timelines.Of(mainZone);
+    // The main zone's years are kept, for its key's other zones; the
+    // zone's own are asked for once.
+    const std::vector<YearOffsets>& mainYears = timelines.Years(mainZone, years);
     std::optional<ZoneDisagreement> disagreement;
     for (int year = years.first; year <= years.last; ++year) {
         const YearOffsets zoneYear = zoneTimeline.Year(year);
-        const YearOffsets mainYear = mainTimeline.Year(year);
+        const YearOffsets& mainYear = mainYears[size_t(year - years.first)];
         if (zoneYear == mainYear) {
             continue;
         }
@@ -76,31 +137,53 @@ std::optional<ZoneDisagreement> CompareZones(const TzDatabase& database, const s
     return disagreement;
 }
 
-std::vector<AgreeingKey> KeysThatAgree(const WindowsZoneMap& map, const TzDatabase& database,
+std::vector<AgreeingKey> KeysThatAgree(const WindowsZoneMap& map, Timelines& timelines,
                                        const std::string& zone, const std::string& ownKey, YearRange years)
 {
-    const auto sameZone = [&](const std::string& a, const std::string& b) { return database.SameZone(a, b); };
-    const std::vector<std::string> territories = map.TerritoriesOfZone(zone, sameZone);
-    const ZoneTimeline timeline = database.Load(zone);
+    const TzDatabase& database = timelines.Database();
     std::vector<AgreeingKey> keys;
+    std::vector<std::vector<std::string>> keysTerritories;
+    std::vector<std::string> among;  // the territories of the keys that agree
     for (const auto& [key, mapped] : map.MainZones()) {
         const std::string mainZone = database.CurrentName(mapped);
         if (key == ownKey || mainZone == zone || !database.HasZone(mainZone)) {
             continue;
         }
-        if (const auto agreement = AgreesFrom(timeline, database.Load(mainZone), years)) {
-            const std::vector<std::string> keyTerritories = map.TerritoriesOfKey(key);
-            const bool sameTerritory = std::any_of(keyTerritories.begin(), keyTerritories.end(), [&](const std::string& t) {
-                return std::find(territories.begin(), territories.end(), t) != territories.end();
-            });
-            keys.push_back({key, mainZone, agreement->from, sameTerritory, agreement->apart});
+        if (const auto agreement = AgreesFrom(timelines, zone, mainZone, years)) {
+            keys.push_back({key, mainZone, agreement->from, false, agreement->apart});
+            keysTerritories.push_back(map.TerritoriesOfKey(key));
+            among.insert(among.end(), keysTerritories.back().begin(), keysTerritories.back().end());
         }
+    }
+    // The zone's own territories, looked for among those keys' alone.
+    const auto sameZone = [&](const std::string& a, const std::string& b) { return database.SameZone(a, b); };
+    const std::vector<std::string> territories = map.TerritoriesOfZone(zone, sameZone, &among);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        keys[i].sameTerritory = std::any_of(keysTerritories[i].begin(), keysTerritories[i].end(), [&](const std::string& t) {
+            return std::find(territories.begin(), territories.end(), t) != territories.end();
+        });
     }
     std::sort(keys.begin(), keys.end(), [](const AgreeingKey& a, const AgreeingKey& b) {
         return std::tuple(a.from, !a.sameTerritory, a.apart, a.windowsKey) <
                std::tuple(b.from, !b.sameTerritory, b.apart, b.windowsKey);
     });
     return keys;
+}
+
+}  // namespace
+
+std::optional<ZoneDisagreement> CompareZones(const TzDatabase& database, const std::string& zone,
+                                             const std::string& mainZone, YearRange years)
+{
+    Timelines timelines(database);
+    return CompareZones(timelines, zone, mainZone, years);
+}
+
+std::vector<AgreeingKey> KeysThatAgree(const WindowsZoneMap& map, const TzDatabase& database,
+                                       const std::string& zone, const std::string& ownKey, YearRange years)
+{
+    Timelines timelines(database);
+    return KeysThatAgree(map, timelines, zone, ownKey, years);
 }
 
 std::string FormatAgreeingKeys(const std::vector<AgreeingKey>& keys, size_t shown)
@@ -120,6 +203,7 @@ std::vector<SharedKeyNote> SurveySharedKeys(const WindowsZoneMap& map, const TzD
                                             YearRange years, bool requireZones)
 {
     std::vector<SharedKeyNote> notes;
+    Timelines timelines(database);
     for (const auto& [key, mappedMain] : map.MainZones()) {
         SharedKeyNote note{key, database.CurrentName(mappedMain), {}};
         for (const std::string& mapped : map.ZonesOf(key)) {
@@ -133,9 +217,9 @@ std::vector<SharedKeyNote> SurveySharedKeys(const WindowsZoneMap& map, const TzD
             if (zone == note.mainZone || !database.HasZone(note.mainZone)) {
                 continue;
             }
-            if (auto disagreement = CompareZones(database, zone, note.mainZone, years)) {
+            if (auto disagreement = CompareZones(timelines, zone, note.mainZone, years)) {
                 if (disagreement->lastingFrom != 0) {
-                    disagreement->keysThatAgree = KeysThatAgree(map, database, zone, key, years);
+                    disagreement->keysThatAgree = KeysThatAgree(map, timelines, zone, key, years);
                 }
                 note.differing.push_back(std::move(*disagreement));
             }

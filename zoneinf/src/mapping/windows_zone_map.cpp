@@ -143,10 +143,14 @@ std::vector<std::string> WindowsZoneMap::TerritoriesOfKey(const std::string& win
 }
 
 std::vector<std::string> WindowsZoneMap::TerritoriesOfZone(
-    const std::string& zone, const std::function<bool(const std::string&, const std::string&)>& sameZone) const
+    const std::string& zone, const std::function<bool(const std::string&, const std::string&)>& sameZone,
+    const std::vector<std::string>* among) const
 {
     std::vector<std::string> territories;
     for (const ZoneMapping& mapping : mappings_) {
+        if (among && std::find(among->begin(), among->end(), mapping.territory) == among->end()) {
+            continue;
+        }
         if (mapping.territory != "001" &&
             std::any_of(mapping.zones.begin(), mapping.zones.end(),
                         [&](const std::string& mapped) { return mapped == zone || sameZone(mapped, zone); })) {

@@ -47,10 +47,13 @@ public:
     std::vector<std::string> ZonesOf(const std::string& windowsKey) const;
     // The territories other than 001 under which CLDR lists a key, or a
     // zone (matched as KeyFor does). Example: "Yukon Standard Time": CA.
+    // With `among`, only those territories are looked for: the zones of
+    // the others' entries are not compared (each comparison may ask the
+    // database's files).
     std::vector<std::string> TerritoriesOfKey(const std::string& windowsKey) const;
     std::vector<std::string> TerritoriesOfZone(
-        const std::string& zone,
-        const std::function<bool(const std::string&, const std::string&)>& sameZone) const;
+        const std::string& zone, const std::function<bool(const std::string&, const std::string&)>& sameZone,
+        const std::vector<std::string>* among = nullptr) const;
 
 private:
     std::string release_;

@@ -129,7 +129,7 @@ std::optional<TziRecord> FirstReadingAs(const std::vector<TziRecord>& candidates
 {
     for (const TziRecord& candidate : candidates) {
         if (EvaluateYear(candidate, year.year, Reader::kWindows) == year &&
-            EvaluateYear(candidate, year.year, Reader::kWine) == year) {
+            (!ReadersMayDiffer(candidate) || EvaluateYear(candidate, year.year, Reader::kWine) == year)) {
             return candidate;
         }
     }
@@ -184,9 +184,11 @@ TziRecord ClosestRecord(const YearOffsets& year)
     Seconds bestDisagreement = Seconds::max();
     for (const YearOffsets& candidateYear : simplified) {
         for (const TziRecord& candidate : Candidates(candidateYear, true)) {
+            const Seconds windows = DisagreementIn(EvaluateYear(candidate, year.year, Reader::kWindows), year);
             const Seconds disagreement =
-                DisagreementIn(EvaluateYear(candidate, year.year, Reader::kWindows), year) +
-                DisagreementIn(EvaluateYear(candidate, year.year, Reader::kWine), year);
+                windows + (ReadersMayDiffer(candidate)
+                               ? DisagreementIn(EvaluateYear(candidate, year.year, Reader::kWine), year)
+                               : windows);
             if (disagreement < bestDisagreement) {
                 best = candidate;
                 bestDisagreement = disagreement;

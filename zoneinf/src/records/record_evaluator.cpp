@@ -90,6 +90,13 @@ sys_seconds LimitInstant(int yearNumber, const SystemTime& limit)
 
 }  // namespace
 
+bool ReadersMayDiffer(const TziRecord& record)
+{
+    // The reader counts only in DaylightDateFirst, whose two forms agree
+    // where the months differ.
+    return record.HasDaylightTime() && record.daylightDate.month == record.standardDate.month;
+}
+
 Seconds OffsetAt(const TziRecord& record, Instant instant, Reader reader)
 {
     const Seconds standard = -Minutes(std::int64_t(record.bias) + record.standardBias);

@@ -17,6 +17,10 @@ namespace zoneinf {
 // The generator writes only records that both read alike.
 enum class Reader { kWindows, kWine };
 
+// Whether the two readers may read a record differently: it has daylight
+// time with both dates in one month. Any other reads alike in both.
+bool ReadersMayDiffer(const TziRecord& record);
+
 // The offset a record gives at an instant. A record is read for the
 // instant's UTC year, as SystemTimeToTzSpecificLocalTimeEx asks
 // GetTimeZoneInformationForYear for it.

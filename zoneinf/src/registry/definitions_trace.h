@@ -29,6 +29,8 @@ struct DefinitionsTrace {
     std::string zones;
     std::uint32_t firstYear = 0;
     std::uint32_t lastYear = 0;
+
+    bool operator==(const DefinitionsTrace&) const = default;
 };
 
 // Every trace a snapshot holds.
@@ -39,6 +41,8 @@ struct DefinitionsTraces {
     // The trace that covers a key: its own, else the old global one when
     // it names the key's IANA zone; nullptr for none.
     const DefinitionsTrace* For(const std::string& windowsKey, const std::string& zone) const;
+
+    bool operator==(const DefinitionsTraces&) const = default;
 };
 
 // The traces a snapshot holds; nullopt when it holds no Definitions key.

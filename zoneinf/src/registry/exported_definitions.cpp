@@ -1,6 +1,7 @@
 #include "registry/exported_definitions.h"
 
 #include "base/errors.h"
+#include "registry/registry_export_reader.h"
 #include "registry/registry_vocabulary.h"
 #include "base/text_decoder.h"
 #include "base/messages.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <memory>
 
 namespace zoneinf {
 
@@ -28,12 +30,12 @@ const RegistryValue* Expect(ExportedZone& zone, const std::string& what, const R
     return nullptr;
 }
 
-void AddValue(ExportedZone& zone, const std::string& subkey, const RegistryValue& value)
+void AddValue(ExportedZone& zone, std::string_view subkey, RegistryValue& value)
 {
     const std::string& name = value.name;
     if (subkey.empty() && EqualNoCase(name, "TZI")) {
-        if (const RegistryValue* tzi = Expect(zone, name, value, kRegBinary)) {
-            zone.tzi = tzi->data;
+        if (Expect(zone, name, value, kRegBinary)) {
+            zone.tzi = std::move(value.data);
         }
     } else if (EqualNoCase(subkey, kDynamicDstSubkey)) {
         long year = 0;
@@ -43,8 +45,8 @@ void AddValue(ExportedZone& zone, const std::string& subkey, const RegistryValue
                 (EqualNoCase(name, "FirstEntry") ? zone.firstEntry : zone.lastEntry) = DwordOf(entry->data);
             }
         } else if (error == std::errc() && end == name.data() + name.size()) {
-            if (const RegistryValue* record = Expect(zone, name, value, kRegBinary)) {
-                zone.years[year] = record->data;
+            if (Expect(zone, name, value, kRegBinary)) {
+                zone.years[year] = std::move(value.data);
             }
         }
     }
@@ -138,47 +140,119 @@ void ReadTimeZoneInformation(const RegistryKey& key, ExportedDefinitions& defini
     inForce.record = record;
 }
 
-}  // namespace
-
-ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::string& name)
+// The definitions of a snapshot, with zones read from elsewhere among its
+// own, none of them the snapshot's.
+ExportedDefinitions Assemble(RegistrySnapshot snapshot, const std::string& name, std::vector<ExportedZone> zonesRead)
 {
     ExportedDefinitions definitions;
     definitions.format = snapshot.format;
     definitions.wholeTimeZonesKey = snapshot.source != SnapshotSource::kInf;
     definitions.trace = DefinitionsTraceOf(snapshot);
     std::map<std::string, ExportedZone> zones;  // by key name in lower case
-    const std::string timeZones = kTimeZonesKey;
-    for (const RegistryKey& key : snapshot.keys) {
+    for (RegistryKey& key : snapshot.keys) {
         if (EqualNoCase(key.path, kTimeZoneInformationKey)) {
             ReadTimeZoneInformation(key, definitions);
         }
-        if (!StartsWithNoCase(key.path, timeZones) || key.path.size() <= timeZones.size() + 1 ||
-            key.path[timeZones.size()] != '\\') {
-            continue;
+        const std::optional<std::string_view> keyName = ZoneKeyOf(key.path);
+        if (!keyName) {
+            continue;  // "Time Zones\\Dynamic DST" among them: no key Windows could hold
         }
-        const std::string relative = key.path.substr(timeZones.size() + 1);
-        const size_t separator = relative.find('\\');
-        const std::string keyName = relative.substr(0, separator);
-        if (keyName.empty()) {
-            continue;  // "Time Zones\\Dynamic DST": no key Windows could hold
-        }
-        const std::string subkey = separator == std::string::npos ? "" : relative.substr(separator + 1);
-        ExportedZone& zone = zones[LowerAscii(keyName)];
+        const std::string_view below =
+            std::string_view(key.path).substr(std::string_view(kTimeZonesKey).size() + 1 + keyName->size());
+        const std::string_view subkey = below.empty() ? below : below.substr(1);
+        ExportedZone& zone = zones[LowerAscii(std::string(*keyName))];
         if (zone.windowsKey.empty() || subkey.empty()) {
-            zone.windowsKey = keyName;
+            zone.windowsKey = *keyName;
         }
-        for (const RegistryValue& value : key.values) {
+        for (RegistryValue& value : key.values) {
             AddValue(zone, subkey, value);
         }
+    }
+    for (ExportedZone& zone : zonesRead) {
+        const std::string lowered = LowerAscii(zone.windowsKey);
+        zones.emplace(lowered, std::move(zone));
     }
     for (auto& [lowered, zone] : zones) {
         definitions.zones.push_back(std::move(zone));
     }
     // A file with no zone at all is the wrong file, not a clean machine.
     if (definitions.zones.empty()) {
-        throw UnreadableInput(name, Fill(_("no keys under HKEY_LOCAL_MACHINE\\%1 in this %2"), {timeZones, definitions.format}));
+        throw UnreadableInput(name, Fill(_("no keys under HKEY_LOCAL_MACHINE\\%1 in this %2"), {kTimeZonesKey, definitions.format}));
     }
     return definitions;
+}
+
+}  // namespace
+
+// An export read with the zones `cache` knows, or nullopt for an input to
+// read whole: no export, one not plain enough (see ZoneLinesOf), one with
+// a fault anywhere, so that its refusal is the whole read's.
+std::optional<ExportedDefinitions> ReadRegistryExportWithZonesKnown(const DecodedText& text, const std::string& name, ZoneCache& cache)
+{
+    const std::string& utf8 = text.utf8;
+    if (!IsRegistryExport(utf8) || utf8.back() != '\n') {
+        return std::nullopt;
+    }
+    try {
+        const std::optional<std::vector<ZoneLines>> runs = ZoneLinesOf(utf8, name);
+        if (!runs || runs->empty()) {
+            return std::nullopt;
+        }
+        // Each zone as the cache has it, or as its lines read alone after a
+        // header; then the file's other lines.
+        DecodedText rest{"", text.encoding, text.byteOrderMark};
+        std::vector<ExportedZone> zones;
+        size_t copied = 0;
+        for (const ZoneLines& run : *runs) {
+            rest.utf8.append(utf8, copied, run.begin - copied);
+            copied = run.end;
+            const std::string_view lines = std::string_view(utf8).substr(run.begin, run.end - run.begin);
+            if (const std::shared_ptr<const ExportedZone> known = cache.Find(lines)) {
+                zones.push_back(*known);
+                continue;
+            }
+            const DecodedText alone{"Windows Registry Editor Version 5.00\n" + std::string(lines), TextEncoding::kUtf8, false};
+            ExportedDefinitions read = DefinitionsOf(ReadRegistryExport(alone, name), name);
+            if (read.zones.size() != 1) {
+                return std::nullopt;
+            }
+            cache.Add(lines, read.zones.front());
+            zones.push_back(std::move(read.zones.front()));
+        }
+        rest.utf8.append(utf8, copied);
+        RegistrySnapshot others = ReadRegistryExport(rest, name);
+        if (std::any_of(others.keys.begin(), others.keys.end(), [](const RegistryKey& key) { return ZoneKeyOf(key.path); })) {
+            return std::nullopt;
+        }
+        return Assemble(std::move(others), name, std::move(zones));
+    } catch (const Failure&) {
+        return std::nullopt;
+    }
+}
+
+ExportedDefinitions DefinitionsOf(RegistrySnapshot snapshot, const std::string& name)
+{
+    return Assemble(std::move(snapshot), name, {});
+}
+
+std::shared_ptr<const ExportedZone> ZoneCache::Find(std::string_view lines) const
+{
+    const std::lock_guard lock(mutex_);
+    const auto found = zones_.find(lines);
+    return found == zones_.end() ? nullptr : found->second;
+}
+
+void ZoneCache::Add(std::string_view lines, const ExportedZone& zone)
+{
+    // What the zone takes besides its text: its values and their nodes.
+    size_t bytes = lines.size() + zone.windowsKey.size() + 256;
+    for (const auto& [year, record] : zone.years) {
+        bytes += record.size() + 96;
+    }
+    const std::lock_guard lock(mutex_);
+    if (bytes_ + bytes <= kMostBytes && zones_.emplace(std::string(lines), std::make_shared<const ExportedZone>(zone)).second) {
+        bytes_ += bytes;
+    }
 }
 
 std::variant<ZoneRecords, std::string> RecordsOf(const ExportedZone& zone)

@@ -4,14 +4,21 @@
 // live_registry.h), read here as zones.
 #pragma once
 
+#include "base/text_decoder.h"
 #include "registry/definitions_trace.h"
 #include "registry/registry_snapshot.h"
 #include "records/windows_record.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -27,6 +34,8 @@ struct ExportedZone {
     std::optional<std::uint32_t> lastEntry;
     std::map<long, std::vector<std::uint8_t>> years;
     std::vector<std::string> badValues;  // values whose type or data cannot be read
+
+    bool operator==(const ExportedZone&) const = default;
 };
 
 // What TimeZoneInformation holds of the record in force: the values
@@ -41,6 +50,8 @@ struct ClockInForce {
     bool dynamicDaylightTimeDisabled = false;
     bool dstOffKeyName = false;  // TimeZoneKeyName ended in "_dstoff"
     std::string problem;         // why a value present cannot be read; empty when none
+
+    bool operator==(const ClockInForce&) const = default;
 };
 
 struct ExportedDefinitions {
@@ -57,11 +68,43 @@ struct ExportedDefinitions {
     // live registry), where a key the mapping lists is missing from the
     // machine, or an INF, which holds only the zones it installs.
     bool wholeTimeZonesKey = true;
+
+    bool operator==(const ExportedDefinitions&) const = default;
 };
+
+// What the reads of a fleet's exports share, from any thread: each zone
+// read, by the text of its lines (ZoneLinesOf). Machines of one Windows
+// build export their zones in the same bytes, so most of a fleet's files
+// are read without parsing a zone again. Bounded: past kMostBytes of
+// text and zones kept, zones not yet known are read each time.
+class ZoneCache {
+public:
+    static constexpr std::size_t kMostBytes = 32 << 20;
+
+    std::shared_ptr<const ExportedZone> Find(std::string_view lines) const;
+    void Add(std::string_view lines, const ExportedZone& zone);
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    mutable std::mutex mutex_;
+    std::unordered_map<std::string, std::shared_ptr<const ExportedZone>, Hash, std::equal_to<>> zones_;
+    std::size_t bytes_ = 0;
+};
+
+// A registry export read with the zones `cache` knows taken from it, the
+// others read and added to it: the same definitions as DefinitionsOf its
+// snapshot. nullopt for text to read whole instead (no export, a layout
+// too irregular to split by zone, a fault anywhere), so that any refusal
+// is the whole read's.
+std::optional<ExportedDefinitions> ReadRegistryExportWithZonesKnown(const DecodedText& text, const std::string& name,
+                                                                    ZoneCache& cache);
 
 // The zones of a snapshot, whichever reader filled it. `name` names the
 // input in the Failure (kExitUnreadableInput) for a snapshot without zones.
-ExportedDefinitions DefinitionsOf(const RegistrySnapshot& snapshot, const std::string& name);
+ExportedDefinitions DefinitionsOf(RegistrySnapshot snapshot, const std::string& name);
 
 // The zone's records, or what is malformed about them.
 std::variant<ZoneRecords, std::string> RecordsOf(const ExportedZone& zone);

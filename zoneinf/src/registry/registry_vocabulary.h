@@ -41,16 +41,21 @@ inline constexpr const char* kTraceLastYear = "LastYear";
 // "SOFTWARE\...\Time Zones\Paraguay Standard Time" for "Paraguay Standard Time".
 std::string TimeZoneKeyPath(const std::string& windowsKey);
 // Whether `path` is `key` or below it, compared as Windows compares names.
-bool IsAtOrBelow(const std::string& path, const std::string& key);
+bool IsAtOrBelow(std::string_view path, std::string_view key);
 // The trace key of a Windows key: "SOFTWARE\zonechange\Definitions\Paraguay Standard Time".
 std::string TraceKeyPath(const std::string& windowsKey);
 // For a path that is the trace key, by either name: "" for the key itself
 // (the old global trace), the Windows key's name for one of its subkeys;
 // nullopt for any other path, deeper ones included.
 std::optional<std::string> DefinitionsSubkeyOf(const std::string& path);
+// The zone's key a path lies at or below, its name as the path spells
+// it: "Paraguay Standard Time" for "...\Time Zones\Paraguay Standard
+// Time\Dynamic DST"; nullopt for a path outside Time Zones' keys, and for
+// Time Zones itself or a path with an empty name after it.
+std::optional<std::string_view> ZoneKeyOf(std::string_view path);
 // Whether a key is one a snapshot keeps (registry_snapshot.h): Time Zones,
 // TimeZoneInformation or the trace key, or below them.
-bool IsKeptKey(const std::string& path);
+bool IsKeptKey(std::string_view path);
 
 // SetupAPI's AddReg flags (setupapi.h): the value's type, in the low bit
 // (bytes or text) and the high word, and what to do with what is there.
@@ -110,7 +115,7 @@ bool IsWindowsKeyName(const std::string& text);
 // An INF's bytes: ASCII text as it is; any other as UTF-16 LE with its
 // byte-order mark, which SetupAPI reads whatever the machine's ANSI code
 // page (Windows' display names are often not ASCII: Spanish "Asunción").
-std::string InfFile(const std::string& utf8);
+std::string InfFile(std::string utf8);
 // The same as UTF-16 LE, whatever the text.
 std::string Utf16InfFile(const std::string& utf8);
 
@@ -118,7 +123,14 @@ std::string Utf16InfFile(const std::string& utf8);
 // comments that open it, then its head.
 class InfText {
 public:
-    void Line(const std::string& text = "") { text_ += text + "\r\n"; }
+    // Room for about `bytes` of text, taken at once rather than doubled
+    // into (an INF of every zone is some 2.6 MB).
+    void Reserve(std::size_t bytes) { text_.reserve(bytes); }
+    void Line(const std::string& text = "")
+    {
+        text_ += text;
+        text_ += "\r\n";
+    }
     void Comment(const std::string& text) { Line("; " + text); }
     // [Version] and a [DefaultInstall] section that deletes with the
     // section `<sections>.DelReg` and then adds with `<sections>.AddReg`

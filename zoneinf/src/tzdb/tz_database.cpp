@@ -7,7 +7,9 @@
 #include "base/whole_file.h"
 
 #include <algorithm>
-#include <sstream>
+#include <cctype>
+#include <vector>
+#include <string_view>
 
 namespace zoneinf {
 
@@ -24,23 +26,40 @@ TzDatabase::TzDatabase(std::shared_ptr<const ZoneFiles> files) : files_(std::mov
         return;
     }
     hasLinkTable_ = true;
-    std::istringstream lines(*source);
-    std::string line;
-    const std::string prefix = "# version ";
-    if (std::getline(lines, line) && line.compare(0, prefix.size(), prefix) == 0) {
-        const std::string release = line.substr(prefix.size());
+    const std::string_view text = *source;
+    const auto lineAt = [&text](size_t start) { return text.substr(start, text.find('\n', start) - start); };
+    const std::string_view prefix = "# version ";
+    if (const std::string_view first = lineAt(0); first.substr(0, prefix.size()) == prefix) {
+        const std::string release(first.substr(prefix.size()));
         if (IsTzdataRelease(release)) {
             version_ = release;
         }
     }
     // "L TARGET LINK": LINK is another name of TARGET. Lines that do not
-    // name two zones are not links this program can use.
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::string kind, target, link, extra;
-        if (fields >> kind >> target >> link && kind == "L" && !(fields >> extra) && IsZoneName(target) &&
-            IsZoneName(link)) {
-            links_[link] = target;
+    // name two zones are not links this program can use. Split by hand,
+    // at blanks as a stream would: the file has some 4,000 lines.
+    for (size_t start = text.find('\n'); start != std::string_view::npos && start + 1 < text.size();
+         start = text.find('\n', start + 1)) {
+        const std::string_view line = lineAt(start + 1);
+        std::vector<std::string_view> fields;
+        for (size_t at = 0; at < line.size() && fields.size() < 4;) {
+            const auto blank = [&line](size_t i) { return std::isspace(static_cast<unsigned char>(line[i])) != 0; };
+            while (at < line.size() && blank(at)) {
+                ++at;
+            }
+            const size_t begin = at;
+            while (at < line.size() && !blank(at)) {
+                ++at;
+            }
+            if (at > begin) {
+                fields.push_back(line.substr(begin, at - begin));
+            }
+        }
+        if (fields.size() == 3 && fields[0] == "L") {
+            const std::string target(fields[1]), link(fields[2]);
+            if (IsZoneName(target) && IsZoneName(link)) {
+                links_[link] = target;
+            }
         }
     }
 }
@@ -54,11 +73,16 @@ bool TzDatabase::IsZoneName(const std::string& text)
         return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
                c == '.' || c == '_' || c == '+' || c == '-' || c == '/';
     });
+    // Its parts between slashes, split by hand: a check asked for every
+    // zone a survey of the mapping meets is no place for std::filesystem's.
     bool plainParts = true;
-    for (const fs::path& part : fs::path(text)) {
+    for (size_t start = 0; start <= text.size();) {
+        const size_t end = std::min(text.find('/', start), text.size());
+        const std::string_view part = std::string_view(text).substr(start, end - start);
         plainParts = plainParts && part != ".." && part != "." && !part.empty();
+        start = end + 1;
     }
-    return plainCharacters && plainParts && text.find("//") == std::string::npos;
+    return plainCharacters && plainParts;
 }
 
 bool TzDatabase::HasZone(const std::string& zoneName) const

@@ -6,6 +6,8 @@
 #include "base/whole_file.h"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 
 namespace zoneinf {
 
@@ -24,8 +26,15 @@ public:
     }
     bool Has(const std::string& name) const override
     {
-        std::error_code error;
-        return fs::is_regular_file(PathOf(name), error);
+        // Asked of the same few hundred names thousands of times (a survey
+        // of the mapping compares every zone it names): each asked once.
+        const std::lock_guard lock(mutex_);
+        const auto [found, added] = regular_.try_emplace(name, false);
+        if (added) {
+            std::error_code error;
+            found->second = fs::is_regular_file(PathOf(name), error);
+        }
+        return found->second;
     }
     bool Same(const std::string& first, const std::string& second) const override
     {
@@ -48,6 +57,8 @@ private:
     fs::path PathOf(const std::string& name) const { return folder_ / PathFromUtf8(name); }
 
     fs::path folder_;
+    mutable std::mutex mutex_;
+    mutable std::map<std::string, bool> regular_;  // by name: whether it is a regular file
 };
 
 class BuiltInZoneFiles final : public ZoneFiles {

@@ -10,6 +10,8 @@
 #include "tzdb/tzif_reader.h"
 
 #include <functional>
+#include <utility>
+#include <variant>
 
 namespace zoneinf::fuzz {
 
@@ -52,6 +54,23 @@ void CheckChanges(const std::vector<OffsetChange>& changes, Instant begin, Insta
 
 Outcome ExerciseDefinitions(const std::string& bytes)
 {
+    // A fleet's reads share the zones they read: over a cache of its own,
+    // twice (the second read from what the first kept), and over one kept
+    // for every input of the run, the read is the read alone, or its refusal.
+    static ZoneCache everyInput;
+    ZoneCache own;
+    using Read = std::variant<ExportedDefinitions, std::pair<int, std::string>>;
+    const auto read = [&](ZoneCache* cache) -> Read {
+        try {
+            return ReadDefinitions(bytes, kInputName, cache);
+        } catch (const Failure& failure) {
+            return std::pair(int(failure.status()), std::string(failure.what()));
+        }
+    };
+    const Read alone = read(nullptr);
+    FUZZ_CHECK(read(&own) == alone);
+    FUZZ_CHECK(read(&own) == alone);
+    FUZZ_CHECK(read(&everyInput) == alone);
     return Run(kExitUnreadableInput, [&] {
         for (const ExportedZone& zone : ReadDefinitions(bytes, kInputName).zones) {
             FUZZ_CHECK(!zone.windowsKey.empty());
